@@ -1,0 +1,162 @@
+#include <List.h>
+
+#include <algorithm>
+
+BList::BList(int32 count)
+{
+	if (count > 0)
+		fItems.reserve(count);
+}
+
+bool
+BList::AddItem(void* item)
+{
+	fItems.push_back(item);
+	return true;
+}
+
+bool
+BList::AddItem(void* item, int32 index)
+{
+	if (index < 0 || index > CountItems())
+		return false;
+	fItems.insert(fItems.begin() + index, item);
+	return true;
+}
+
+bool
+BList::AddList(const BList* list)
+{
+	if (list == NULL)
+		return false;
+	fItems.insert(fItems.end(), list->fItems.begin(), list->fItems.end());
+	return true;
+}
+
+bool
+BList::AddList(const BList* list, int32 index)
+{
+	if (list == NULL || index < 0 || index > CountItems())
+		return false;
+	fItems.insert(fItems.begin() + index, list->fItems.begin(), list->fItems.end());
+	return true;
+}
+
+bool
+BList::RemoveItem(void* item)
+{
+	int32 index = IndexOf(item);
+	if (index < 0)
+		return false;
+	fItems.erase(fItems.begin() + index);
+	return true;
+}
+
+void*
+BList::RemoveItem(int32 index)
+{
+	if (index < 0 || index >= CountItems())
+		return NULL;
+	void* item = fItems[index];
+	fItems.erase(fItems.begin() + index);
+	return item;
+}
+
+bool
+BList::RemoveItems(int32 index, int32 count)
+{
+	if (index < 0 || index >= CountItems() || count < 0)
+		return false;
+	int32 end = std::min(index + count, CountItems());
+	fItems.erase(fItems.begin() + index, fItems.begin() + end);
+	return true;
+}
+
+bool
+BList::ReplaceItem(int32 index, void* item)
+{
+	if (index < 0 || index >= CountItems())
+		return false;
+	fItems[index] = item;
+	return true;
+}
+
+void
+BList::MakeEmpty()
+{
+	fItems.clear();
+}
+
+bool
+BList::SwapItems(int32 indexA, int32 indexB)
+{
+	if (indexA < 0 || indexB < 0 || indexA >= CountItems() || indexB >= CountItems())
+		return false;
+	std::swap(fItems[indexA], fItems[indexB]);
+	return true;
+}
+
+bool
+BList::MoveItem(int32 fromIndex, int32 toIndex)
+{
+	if (fromIndex < 0 || toIndex < 0 || fromIndex >= CountItems() || toIndex >= CountItems())
+		return false;
+	void* item = fItems[fromIndex];
+	fItems.erase(fItems.begin() + fromIndex);
+	fItems.insert(fItems.begin() + toIndex, item);
+	return true;
+}
+
+void
+BList::SortItems(int (*compare)(const void*, const void*))
+{
+	std::stable_sort(fItems.begin(), fItems.end(), [compare](void* a, void* b) {
+		// The BeOS comparator receives pointers to the list's slots.
+		return compare(&a, &b) < 0;
+	});
+}
+
+void*
+BList::ItemAt(int32 index) const
+{
+	if (index < 0 || index >= CountItems())
+		return NULL;
+	return fItems[index];
+}
+
+void*
+BList::FirstItem() const
+{
+	return fItems.empty() ? NULL : fItems.front();
+}
+
+void*
+BList::LastItem() const
+{
+	return fItems.empty() ? NULL : fItems.back();
+}
+
+int32
+BList::IndexOf(void* item) const
+{
+	auto it = std::find(fItems.begin(), fItems.end(), item);
+	return it == fItems.end() ? -1 : (int32)(it - fItems.begin());
+}
+
+void
+BList::DoForEach(bool (*func)(void* item))
+{
+	for (void* item : fItems) {
+		if (func(item))
+			break;
+	}
+}
+
+void
+BList::DoForEach(bool (*func)(void* item, void* arg), void* arg)
+{
+	for (void* item : fItems) {
+		if (func(item, arg))
+			break;
+	}
+}
