@@ -1,0 +1,134 @@
+#include <Handler.h>
+
+#include <Looper.h>
+#include <Messenger.h>
+
+#include "AppPrivate.h"
+
+#include <map>
+
+namespace BPrivate {
+
+namespace {
+std::mutex sTokenLock;
+std::map<int32, BHandler*> sHandlers;
+int32 sNextToken = 1;
+} // namespace
+
+int32
+register_handler(BHandler* handler)
+{
+	std::lock_guard<std::mutex> guard(sTokenLock);
+	int32 token = sNextToken++;
+	sHandlers[token] = handler;
+	return token;
+}
+
+void
+unregister_handler(int32 token)
+{
+	std::lock_guard<std::mutex> guard(sTokenLock);
+	sHandlers.erase(token);
+}
+
+BHandler*
+handler_for_token(int32 token)
+{
+	std::lock_guard<std::mutex> guard(sTokenLock);
+	auto it = sHandlers.find(token);
+	return it == sHandlers.end() ? NULL : it->second;
+}
+
+} // namespace BPrivate
+
+BHandler::BHandler(const char* name) : fName(name)
+{
+	fToken = BPrivate::register_handler(this);
+}
+
+BHandler::~BHandler()
+{
+	BPrivate::unregister_handler(fToken);
+	if (fLooper != NULL && fLooper != this)
+		fLooper->RemoveHandler(this);
+}
+
+void
+BHandler::MessageReceived(BMessage* message)
+{
+	if (fNextHandler != NULL) {
+		fNextHandler->MessageReceived(message);
+		return;
+	}
+	if (message->IsSourceWaiting()) {
+		BMessage reply(B_MESSAGE_NOT_UNDERSTOOD);
+		reply.AddInt32("error", B_BAD_SCRIPT_SYNTAX);
+		message->SendReply(&reply);
+	}
+}
+
+void
+BHandler::SetName(const char* name)
+{
+	fName.SetTo(name);
+}
+
+const char*
+BHandler::Name() const
+{
+	return fName.Length() > 0 ? fName.String() : NULL;
+}
+
+void
+BHandler::SetNextHandler(BHandler* handler)
+{
+	if (fLooper == NULL || handler == this)
+		return;
+	if (handler != NULL && handler->Looper() != fLooper)
+		return;
+	fNextHandler = handler;
+}
+
+bool
+BHandler::LockLooper()
+{
+	BLooper* looper = fLooper;
+	if (looper == NULL || !looper->Lock())
+		return false;
+	if (fLooper != looper) {
+		looper->Unlock();
+		return false;
+	}
+	return true;
+}
+
+status_t
+BHandler::LockLooperWithTimeout(bigtime_t timeout)
+{
+	BLooper* looper = fLooper;
+	if (looper == NULL)
+		return B_BAD_VALUE;
+	status_t status = looper->LockWithTimeout(timeout);
+	if (status != B_OK)
+		return status;
+	if (fLooper != looper) {
+		looper->Unlock();
+		return B_MISMATCHED_VALUES;
+	}
+	return B_OK;
+}
+
+void
+BHandler::UnlockLooper()
+{
+	if (fLooper != NULL)
+		fLooper->Unlock();
+}
+
+void
+BHandler::_SetLooper(BLooper* looper)
+{
+	fLooper = looper;
+	if (looper == NULL)
+		fNextHandler = NULL;
+}

@@ -1,0 +1,39 @@
+#ifndef _HANDLER_H
+#define _HANDLER_H
+
+#include <Message.h>
+
+class BLooper;
+
+// Something that receives messages in a looper.
+class BHandler {
+public:
+	BHandler(const char* name = NULL);
+	virtual ~BHandler();
+
+	virtual void MessageReceived(BMessage* message);
+
+	BLooper* Looper() const { return fLooper; }
+	void SetName(const char* name);
+	const char* Name() const;
+	virtual void SetNextHandler(BHandler* handler);
+	BHandler* NextHandler() const { return fNextHandler; }
+
+	bool LockLooper();
+	status_t LockLooperWithTimeout(bigtime_t timeout);
+	void UnlockLooper();
+
+	// The handler's number in the process, by which messengers find it.
+	int32 _Token() const { return fToken; }
+
+private:
+	friend class BLooper;
+	void _SetLooper(BLooper* looper);
+
+	BString fName;
+	BLooper* fLooper = NULL;
+	BHandler* fNextHandler = NULL;
+	int32 fToken;
+};
+
+#endif
