@@ -1,0 +1,140 @@
+#include <MessageNames.h>
+
+#include <HostPath.h>
+
+#include <fcntl.h>
+#include <string.h>
+#include <unistd.h>
+
+namespace {
+
+const char kMagic[4] = {'M', 'N', 'A', 'M'};
+const uint32 kHeaderSize = 12;
+const uint32 kMinEntrySize = kHeaderSize + 3;
+const uint32 kMaxEntrySize = kHeaderSize + 3 * (kMaxNameLength + 1);
+const char* const kUnknown = "unknown";
+
+size_t
+cut_length(const char* name)
+{
+	if (name == NULL)
+		return 0;
+	return strnlen(name, kMaxNameLength);
+}
+
+// Reads the entry a reference points at into names[0..2]; checks that it
+// is whole and belongs to the record with this check.
+status_t
+read_entry(int fd, uint32 reference, uint32 check, BString names[3])
+{
+	if (reference == 0)
+		return B_ENTRY_NOT_FOUND;
+	char entry[kMaxEntrySize];
+	ssize_t got = pread(fd, entry, sizeof(entry), (off_t)reference - 1);
+	if (got < (ssize_t)kMinEntrySize)
+		return B_BAD_DATA;
+
+	uint32 length;
+	uint32 stored;
+	memcpy(&length, entry + 4, 4);
+	memcpy(&stored, entry + 8, 4);
+	if (memcmp(entry, kMagic, 4) != 0 || length < kMinEntrySize || length > kMaxEntrySize
+		|| length > (uint32)got || stored != check)
+		return B_BAD_DATA;
+
+	uint32 at = kHeaderSize;
+	for (int k = 0; k < 3; k++) {
+		const char* start = entry + at;
+		const void* end = memchr(start, '\0', length - at);
+		if (end == NULL || (const char*)end - start > kMaxNameLength)
+			return B_BAD_DATA;
+		names[k].SetTo(start, (int32)((const char*)end - start));
+		at += (uint32)((const char*)end - start) + 1;
+	}
+	return at == length ? B_OK : B_BAD_DATA;
+}
+
+} // namespace
+
+uint32
+message_check(const Tliste* record)
+{
+	uint32 hash = 2166136261u;
+	for (int32 i = 0; i < kMessageSize; i++) {
+		hash ^= (uint8)record->message[i];
+		hash *= 16777619u;
+	}
+	return hash;
+}
+
+uint32
+append_message_names(const Tliste* record, const char* from, const char* to,
+	const char* realfrom)
+{
+	const char* names[3] = {from, to, realfrom};
+	char entry[kMaxEntrySize];
+	uint32 length = kHeaderSize;
+	for (const char* name : names) {
+		size_t size = cut_length(name);
+		if (size > 0)
+			memcpy(entry + length, name, size);
+		length += (uint32)size;
+		entry[length++] = '\0';
+	}
+	uint32 check = message_check(record);
+	memcpy(entry, kMagic, 4);
+	memcpy(entry + 4, &length, 4);
+	memcpy(entry + 8, &check, 4);
+
+	int fd = open(host_path(MURMELO_NAMES_FILE).String(),
+		O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+	if (fd < 0)
+		return 0;
+	ssize_t written = write(fd, entry, length);
+	// With O_APPEND the position after our own write is the end of our own
+	// entry, whatever other intakes appended meanwhile.
+	off_t end = written == (ssize_t)length ? lseek(fd, 0, SEEK_CUR) : -1;
+	close(fd);
+	if (end < (off_t)length || end - length >= (off_t)UINT32_MAX)
+		return 0;
+	return (uint32)(end - length) + 1;
+}
+
+status_t
+read_message_names(const Tliste* record, BString* from, BString* to, BString* realfrom)
+{
+	BString* wanted[3] = {from, to, realfrom};
+	for (BString* name : wanted) {
+		if (name != NULL)
+			name->SetTo(kUnknown);
+	}
+	if (record == NULL)
+		return B_BAD_VALUE;
+	if (record->from == 0 && record->to == 0 && record->realfrom == 0)
+		return B_ENTRY_NOT_FOUND;
+
+	int fd = open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return B_ENTRY_NOT_FOUND;
+
+	uint32 check = message_check(record);
+	const uint32 references[3] = {record->from, record->to, record->realfrom};
+	status_t result = B_OK;
+	uint32 loaded = 0;
+	status_t loadedStatus = B_ENTRY_NOT_FOUND;
+	BString names[3];
+	for (int k = 0; k < 3; k++) {
+		if (wanted[k] == NULL)
+			continue;
+		if (references[k] != loaded || loaded == 0) {
+			loaded = references[k];
+			loadedStatus = read_entry(fd, loaded, check, names);
+		}
+		if (loadedStatus == B_OK)
+			wanted[k]->SetTo(names[k]);
+		else if (result == B_OK)
+			result = loadedStatus;
+	}
+	close(fd);
+	return result;
+}

@@ -1,0 +1,32 @@
+#ifndef _MESSAGE_NAMES_H
+#define _MESSAGE_NAMES_H
+
+#include <String.h>
+#include <SupportDefs.h>
+
+#include <Tliste.h>
+
+// The side file that carries the names of the stored messages; the record
+// layout in Tliste.h tells how a record refers to it.
+#define MURMELO_NAMES_FILE "/boot/home/murmelo.dat.names"
+
+// Names longer than this are cut; Samba hands over far shorter ones.
+static const int32 kMaxNameLength = 255;
+
+// The check that ties a names entry to its record: FNV-1a over the 1000
+// bytes of the record's message field.
+uint32 message_check(const Tliste* record);
+
+// Appends one names entry for record (whose message must already be filled)
+// in a single write and returns the reference to store in from, to and
+// realfrom, or 0 when the entry could not be written.
+uint32 append_message_names(const Tliste* record, const char* from, const char* to,
+	const char* realfrom);
+
+// The names of a record. Each of from, to and realfrom may be NULL. A name
+// whose entry can't be found or doesn't belong to this record reads as
+// "unknown"; the result is then B_ENTRY_NOT_FOUND (no names) or B_BAD_DATA.
+status_t read_message_names(const Tliste* record, BString* from, BString* to,
+	BString* realfrom);
+
+#endif

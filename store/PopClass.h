@@ -1,0 +1,56 @@
+#ifndef _POP_CLASS_H
+#define _POP_CLASS_H
+
+#include <SupportDefs.h>
+
+#include <Tliste.h>
+
+// The data file: records back to back, record i at (i - 1) * 1032.
+#define MURMELO_DATA_FILE "/boot/home/murmelo.dat"
+
+// What the main program's pulse thread last learnt of the data file.
+extern int total_number_of_messages;
+extern int new_messages;
+extern int first_new_message;
+
+// The message store: a doubly linked list of records with a cursor. It owns
+// its nodes. There is no head: the first node is found through precedent.
+class PopClass {
+public:
+	PopClass();
+	~PopClass();
+
+	void init();
+
+	Tliste* getPop();
+	int getNbPop();
+	int getPopCourant();
+	bool vide();
+
+	void debut();
+	void fin();
+	void precedent();
+	void suivant();
+
+	void ajoute(Tliste* node);
+	void efface();
+	void effacetout();
+
+	// The data file (main program).
+	int count_total_number_of_messages();
+	int are_there_new_messages_in_data_file();
+	void read_message(int i, Tliste* rec);
+	void write_message(int i, Tliste* rec);
+	void this_message_is_no_longer_new(int i);
+
+	// The daemon's command line and message intake; both may end the process.
+	void principe(int argc, char** argv);
+	void trap_message(int argc, char** argv);
+
+private:
+	Tliste* pop;
+	int nbPop;
+	int popCourant;
+};
+
+#endif

@@ -1,0 +1,152 @@
+// The daemon's side of the store: its command line and the message intake.
+#include <PopClass.h>
+
+#include <HostPath.h>
+#include <MessageNames.h>
+#include <doc.h>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kVersion = "Murmelo V0.0.5";
+
+// Document numbers of the daemon's table.
+enum {
+	DOC_LICENSE = 0,
+	DOC_README = 1,
+	DOC_CHANGELOG = 2,
+	DOC_USAGE = 3
+};
+
+void
+show_document(int index)
+{
+	doc* reader = new doc;
+	reader->doc_show_text_file(index);
+	// Only when there was no memory for the text.
+	exit(0);
+}
+
+[[noreturn]] void
+cannot_write(const BString& path)
+{
+	printf("Can't write file %s \n", path.String());
+	exit(1);
+}
+
+// Appends record in one write. A write that stops short would leave a torn
+// record that shifts every later one, so it is completed, or else taken back
+// when nobody has appended behind it, and reported.
+bool
+append_record(int fd, const Tliste* record)
+{
+	ssize_t put = write(fd, record, sizeof(Tliste));
+	if (put == (ssize_t)sizeof(Tliste))
+		return true;
+	if (put <= 0)
+		return false;
+
+	off_t end = lseek(fd, 0, SEEK_CUR);
+	size_t done = (size_t)put;
+	while (done < sizeof(Tliste)) {
+		ssize_t more = write(fd, (const char*)record + done, sizeof(Tliste) - done);
+		if (more <= 0)
+			break;
+		done += more;
+		end = lseek(fd, 0, SEEK_CUR);
+	}
+	if (done == sizeof(Tliste))
+		return true;
+
+	struct stat st;
+	if (end >= (off_t)done && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+		&& st.st_size == end)
+		ftruncate(fd, end - (off_t)done);
+	return false;
+}
+
+} // namespace
+
+void
+PopClass::principe(int argc, char** argv)
+{
+	if (argc > 3)
+		trap_message(argc, argv);
+	if (argc != 2)
+		return;
+
+	const char* word = argv[1];
+	if (strstr(word, "info") != NULL) {
+		char info[1024];
+		snprintf(info, sizeof(info), "\nthis program is %s \nMessages are kept in %s",
+			kVersion, MURMELO_DATA_FILE);
+		printf("%s\n", info);
+		printf("\n\n");
+		show_document(DOC_LICENSE);
+	}
+	if (strstr(word, "help") != NULL) {
+		char help[1024];
+		snprintf(help, sizeof(help), "%s\n\n%s\n\n%s\n\n%s\n\n%s",
+			"\nTo obtain help on Murmelod look at what is following.\n\n",
+			"to have help on install use  Murmelod install",
+			"to have help on the software utilisation  use  Murmelod utilisation",
+			"to have help on diffrent version  use  Murmelod difversion",
+			"\n\n");
+		fputs(help, stdout);
+		exit(0);
+	}
+	if (strstr(word, "install") != NULL)
+		show_document(DOC_README);
+	if (strstr(word, "utilisation") != NULL)
+		show_document(DOC_USAGE);
+	if (strstr(word, "difversion") != NULL)
+		show_document(DOC_CHANGELOG);
+}
+
+void
+PopClass::trap_message(int argc, char** argv)
+{
+	const char* path = argv[3];
+	if (access(path, R_OK) != 0) {
+		printf("Can't read file %s \n", path);
+		exit(1);
+	}
+
+	Tliste record;
+	memset(&record, 0, sizeof(record));
+	record.is_new = 1;
+
+	FILE* file = fopen(path, "r");
+	if (file == NULL) {
+		printf("Can't read file %s \n", path);
+		exit(1);
+	}
+	size_t got = fread(record.message, 1, kMessageSize, file);
+	fclose(file);
+	if (got < (size_t)kMessageSize)
+		record.message[got] = '\0';
+
+	const char* from = argv[1];
+	const char* realfrom = argv[2];
+	const char* to = argc > 4 ? argv[4] : argv[2];
+	uint32 names = append_message_names(&record, from, to, realfrom);
+	record.from = names;
+	record.to = names;
+	record.realfrom = names;
+
+	BString dataPath = host_path(MURMELO_DATA_FILE);
+	int fd = open(dataPath.String(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+	if (fd < 0)
+		cannot_write(dataPath);
+	bool stored = append_record(fd, &record);
+	close(fd);
+	if (!stored)
+		cannot_write(dataPath);
+	exit(0);
+}

@@ -1,0 +1,113 @@
+#include <MessageNames.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "TempBootVolume.h"
+
+namespace {
+
+Tliste
+message(const char* text)
+{
+	Tliste rec;
+	memset(&rec, 0, sizeof(rec));
+	strncpy(rec.message, text, sizeof(rec.message) - 1);
+	rec.is_new = 1;
+	return rec;
+}
+
+void
+attach(Tliste* rec, uint32 reference)
+{
+	rec->from = rec->to = rec->realfrom = reference;
+}
+
+} // namespace
+
+TEST(MessageNames, WrittenNamesAreReadBack)
+{
+	TempBootVolume volume;
+	Tliste first = message("hello");
+	Tliste second = message("hello");
+	attach(&first, append_message_names(&first, "alice", "bob", "BOBS_PC"));
+	attach(&second, append_message_names(&second, "carol", "", "X"));
+	ASSERT_EQ(first.from, 1u);
+	ASSERT_GT(second.from, first.from);
+
+	BString from, to, realfrom;
+	EXPECT_EQ(read_message_names(&first, &from, &to, &realfrom), B_OK);
+	EXPECT_EQ(from, "alice");
+	EXPECT_EQ(to, "bob");
+	EXPECT_EQ(realfrom, "BOBS_PC");
+	EXPECT_EQ(read_message_names(&second, &from, NULL, &realfrom), B_OK);
+	EXPECT_EQ(from, "carol");
+	EXPECT_EQ(realfrom, "X");
+	EXPECT_EQ(read_message_names(&second, NULL, &to, NULL), B_OK);
+	EXPECT_EQ(to, "");
+}
+
+TEST(MessageNames, LongNamesAreCutAt255Bytes)
+{
+	TempBootVolume volume;
+	std::string longName(600, 'n');
+	Tliste rec = message("x");
+	attach(&rec, append_message_names(&rec, longName.c_str(), NULL, "r"));
+	BString from, to, realfrom;
+	EXPECT_EQ(read_message_names(&rec, &from, &to, &realfrom), B_OK);
+	EXPECT_EQ(std::string(from.String()), longName.substr(0, 255));
+	EXPECT_EQ(to, "");
+	EXPECT_EQ(realfrom, "r");
+}
+
+TEST(MessageNames, RecordsWithoutNamesReadAsUnknown)
+{
+	TempBootVolume volume;
+	BString from, to;
+	Tliste plain = message("old record");
+	EXPECT_EQ(read_message_names(&plain, &from, &to, NULL), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(from, "unknown");
+	EXPECT_EQ(to, "unknown");
+
+	// A reference but no side file.
+	attach(&plain, 1);
+	EXPECT_EQ(read_message_names(&plain, &from, NULL, NULL), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(from, "unknown");
+	EXPECT_EQ(read_message_names(NULL, &from, NULL, NULL), B_BAD_VALUE);
+}
+
+TEST(MessageNames, ForeignOrDamagedEntriesReadAsUnknown)
+{
+	TempBootVolume volume;
+	Tliste rec = message("text");
+	uint32 reference = append_message_names(&rec, "alice", "bob", "bob");
+	BString from;
+
+	// Another record's text: the check doesn't match.
+	Tliste other = message("other text");
+	attach(&other, reference);
+	EXPECT_EQ(read_message_names(&other, &from, NULL, NULL), B_BAD_DATA);
+	EXPECT_EQ(from, "unknown");
+
+	// Addresses that an old program left in the slots.
+	const uint32 garbage[] = {2, 5, 13, 0x7fff1234, 0xffffffff};
+	for (uint32 value : garbage) {
+		attach(&rec, value);
+		EXPECT_NE(read_message_names(&rec, &from, NULL, NULL), B_OK) << value;
+		EXPECT_EQ(from, "unknown");
+	}
+
+	// A torn entry at the end of the side file.
+	std::string names = TempBootVolume::Read(volume.NamesFile());
+	volume.Write("home/murmelo.dat.names", names.substr(0, names.size() - 2));
+	attach(&rec, reference);
+	EXPECT_EQ(read_message_names(&rec, &from, NULL, NULL), B_BAD_DATA);
+
+	// A length that claims more names than the entry holds.
+	std::string bent = names;
+	bent[4] = (char)(names.size() + 1);
+	volume.Write("home/murmelo.dat.names", bent + "zzzz");
+	EXPECT_EQ(read_message_names(&rec, &from, NULL, NULL), B_BAD_DATA);
+	EXPECT_EQ(from, "unknown");
+}
