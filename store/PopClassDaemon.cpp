@@ -128,7 +128,13 @@ PopClass::trap_message(int argc, char** argv)
 		exit(1);
 	}
 	size_t got = fread(record.message, 1, kMessageSize, file);
+	// A folder, or a read that fails, must not pass for an empty message.
+	bool failed = ferror(file) != 0;
 	fclose(file);
+	if (failed) {
+		printf("Can't read file %s \n", path);
+		exit(1);
+	}
 	if (got < (size_t)kMessageSize)
 		record.message[got] = '\0';
 
