@@ -1,0 +1,31 @@
+#ifndef _POINT_H
+#define _POINT_H
+
+#include <SupportDefs.h>
+
+class BRect;
+
+class BPoint {
+public:
+	float x = 0;
+	float y = 0;
+
+	constexpr BPoint() = default;
+	constexpr BPoint(float X, float Y) : x(X), y(Y) {}
+
+	void Set(float X, float Y) { x = X; y = Y; }
+	void ConstrainTo(BRect rect);
+	void PrintToStream() const;
+
+	BPoint operator-() const { return BPoint(-x, -y); }
+	BPoint operator+(const BPoint& p) const { return BPoint(x + p.x, y + p.y); }
+	BPoint operator-(const BPoint& p) const { return BPoint(x - p.x, y - p.y); }
+	BPoint& operator+=(const BPoint& p) { x += p.x; y += p.y; return *this; }
+	BPoint& operator-=(const BPoint& p) { x -= p.x; y -= p.y; return *this; }
+	bool operator==(const BPoint& p) const { return x == p.x && y == p.y; }
+	bool operator!=(const BPoint& p) const { return !(*this == p); }
+};
+
+extern const BPoint B_ORIGIN;
+
+#endif

@@ -1,0 +1,17 @@
+#ifndef _TRANSLATOR_FORMATS_H
+#define _TRANSLATOR_FORMATS_H
+
+#include <SupportDefs.h>
+
+enum {
+	B_TRANSLATOR_BITMAP = 'bits',
+	B_TRANSLATOR_PICTURE = 'pict',
+	B_TRANSLATOR_TEXT = 'TEXT',
+	B_TRANSLATOR_SOUND = 'nois',
+	B_TRANSLATOR_MIDI = 'midi',
+	B_TRANSLATOR_MEDIA = 'mhi!',
+	B_TRANSLATOR_NONE = 'none',
+	B_TRANSLATOR_ANY_TYPE = 0,
+};
+
+#endif
