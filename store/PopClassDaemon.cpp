@@ -66,8 +66,9 @@ append_record(int fd, const Tliste* record)
 
 	struct stat st;
 	if (end >= (off_t)done && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
-		&& st.st_size == end)
-		ftruncate(fd, end - (off_t)done);
+		&& st.st_size == end && ftruncate(fd, end - (off_t)done) != 0) {
+		// Nothing more can be done; the caller reports the failure.
+	}
 	return false;
 }
 

@@ -47,7 +47,8 @@ print_document(int index)
 std::string
 shown(int index)
 {
-	char* text = (new doc)->show_text_file(index);
+	doc reader;
+	char* text = reader.show_text_file(index);
 	std::string result = text != NULL ? text : "(null)";
 	free(text);
 	return result;
