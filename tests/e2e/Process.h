@@ -1,0 +1,30 @@
+#ifndef _TEST_PROCESS_H
+#define _TEST_PROCESS_H
+
+#include <string>
+#include <vector>
+
+// Runs a program with an argument vector (never through a shell), feeds it
+// input on its standard input and collects its standard output and error.
+struct ProcessResult {
+	int status = -1;  // exit status, or 128 + signal
+	std::string output;
+};
+
+ProcessResult run_process(const std::vector<std::string>& argv, const std::string& input = "",
+	const std::vector<std::string>& extraEnvironment = {});
+
+// A private temporary folder, removed with its contents at the end.
+class TempDir {
+public:
+	TempDir(const char* prefix = "murmelo-test");
+	~TempDir();
+	const std::string& Path() const { return fPath; }
+
+private:
+	std::string fPath;
+};
+
+std::string read_file(const std::string& path);
+
+#endif
