@@ -53,6 +53,11 @@ enum {
 	B_UNICODE_UTF8 = 0,
 };
 
+struct escapement_delta {
+	float nonspace;
+	float space;
+};
+
 struct font_height {
 	float ascent;
 	float descent;

@@ -1,0 +1,7 @@
+#include <DisplayServer.h>
+
+DisplayBackend*
+create_sdl_backend()
+{
+	return NULL;
+}

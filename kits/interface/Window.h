@@ -1,0 +1,184 @@
+#ifndef _WINDOW_H
+#define _WINDOW_H
+
+#include <InterfaceDefs.h>
+#include <Looper.h>
+#include <Rect.h>
+#include <Region.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class BView;
+class Painter;
+struct ServerWindow;
+
+// A window: a looper with its own thread, a tree of views and a frame
+// buffer they draw into. The frame is the content area in screen
+// coordinates; the host's window manager draws the border and title.
+class BWindow : public BLooper {
+public:
+	BWindow(BRect frame, const char* title, window_type type, uint32 flags,
+		uint32 workspace = B_CURRENT_WORKSPACE);
+	BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+		uint32 workspace = B_CURRENT_WORKSPACE);
+	virtual ~BWindow();
+
+	// Hooks.
+	void DispatchMessage(BMessage* message, BHandler* handler) override;
+	void MessageReceived(BMessage* message) override;
+	virtual void FrameMoved(BPoint newPosition);
+	virtual void FrameResized(float newWidth, float newHeight);
+	virtual void WindowActivated(bool active);
+	virtual void WorkspacesChanged(uint32 oldWorkspaces, uint32 newWorkspaces);
+	virtual void Zoom(BPoint origin, float width, float height);
+	virtual void Minimize(bool minimize);
+	virtual void MenusBeginning();
+	virtual void MenusEnded();
+	bool QuitRequested() override;
+	void Quit() override;
+	thread_id Run() override;
+
+	virtual void Show();
+	virtual void Hide();
+	bool IsHidden() const;
+	bool IsMinimized() const { return false; }
+
+	// Views.
+	void AddChild(BView* child, BView* before = NULL);
+	bool RemoveChild(BView* child);
+	int32 CountChildren() const;
+	BView* ChildAt(int32 index) const;
+	BView* FindView(const char* name) const;
+	BView* FindView(BPoint point) const;
+	BView* CurrentFocus() const { return fFocus; }
+	BView* LastMouseMovedView() const { return fLastMouseMovedView; }
+
+	// Geometry and looks.
+	BRect Frame() const;
+	BRect Bounds() const;
+	void MoveTo(BPoint where);
+	void MoveTo(float x, float y) { MoveTo(BPoint(x, y)); }
+	void MoveBy(float dx, float dy);
+	void ResizeTo(float width, float height);
+	void ResizeBy(float dx, float dy);
+	void SetSizeLimits(float minWidth, float maxWidth, float minHeight, float maxHeight);
+	void GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,
+		float* maxHeight) const;
+	void SetZoomLimits(float maxWidth, float maxHeight);
+	void ConvertToScreen(BPoint* point) const;
+	BPoint ConvertToScreen(BPoint point) const;
+	void ConvertFromScreen(BPoint* point) const;
+	BPoint ConvertFromScreen(BPoint point) const;
+	void ConvertToScreen(BRect* rect) const;
+	BRect ConvertToScreen(BRect rect) const;
+	void ConvertFromScreen(BRect* rect) const;
+	BRect ConvertFromScreen(BRect rect) const;
+
+	void SetTitle(const char* title);
+	const char* Title() const;
+	window_type Type() const;
+	window_look Look() const { return fLook; }
+	window_feel Feel() const { return fFeel; }
+	uint32 Flags() const { return fFlags; }
+	status_t SetFlags(uint32 flags);
+	status_t SetLook(window_look look);
+	status_t SetFeel(window_feel feel);
+	uint32 Workspaces() const { return fWorkspaces; }
+	void SetWorkspaces(uint32 workspaces) { fWorkspaces = workspaces; }
+
+	void Activate(bool active = true);
+	bool IsActive() const { return fActive; }
+	bool IsFront() const { return fActive; }
+
+	void SetPulseRate(bigtime_t rate);
+	bigtime_t PulseRate() const { return fPulseRate; }
+
+	// Drawing.
+	void UpdateIfNeeded();
+	bool NeedsUpdate() const;
+	void Flush() const;
+	void Sync() const;
+	void DisableUpdates();
+	void EnableUpdates();
+
+	// Kit-private.
+	Painter* _Painter() const { return fPainter.get(); }
+	void _Invalidate(const BRegion& windowRegion);
+	void _SetFocus(BView* view);
+	void _KeyboardNavigation(bool backward);
+	void _ViewTreeChanged() { fClipGeneration++; }
+	uint32 _ClipGeneration() const { return fClipGeneration; }
+	bool _InUpdate() const { return fInUpdate; }
+	const BRegion& _UpdateRegion() const { return fCurrentUpdate; }
+	void _DrewOutsideUpdate(const BRegion& windowRegion);
+	void _SetMouseEventMask(BView* view, uint32 mask, uint32 options);
+	void _ViewRemoved(BView* view);
+	std::shared_ptr<ServerWindow> _ServerWindow() const { return fServerWindow; }
+	BView* _DrawingView() const { return fDrawingView; }
+	void _SetDrawingView(BView* view, uint32 generation)
+	{
+		fDrawingView = view;
+		fDrawingGeneration = generation;
+	}
+	uint32 _DrawingGeneration() const { return fDrawingGeneration; }
+	void _GetMouse(BPoint* where, uint32* buttons) const;
+
+private:
+	void _Init(BRect frame, const char* title, window_look look, window_feel feel,
+		uint32 flags, uint32 workspace);
+	void _HandleMouse(BMessage* message);
+	void _HandleKey(BMessage* message);
+	void _ResizeBuffer(int32 width, int32 height);
+	void _Resize(float width, float height);
+	void _UpdateAndFlush();
+	void _Flush(const BRegion& region);
+	void _StartPulse();
+	void _StopPulse();
+	static status_t _PulseLoop(void* data);
+
+	BString fTitle;
+	BRect fFrame;
+	window_look fLook;
+	window_feel fFeel;
+	uint32 fFlags;
+	uint32 fWorkspaces;
+	BView* fTopView = NULL;
+	BView* fFocus = NULL;
+	BView* fLastMouseMovedView = NULL;
+	BView* fMouseDownView = NULL;
+	BView* fMouseMaskView = NULL;
+	uint32 fMouseMaskOptions = 0;
+	int32 fShowLevel = 1;
+	bool fActive = false;
+	bool fRunning = false;
+	bool fInUpdate = false;
+	int32 fUpdatesDisabled = 0;
+	float fMinWidth = 0, fMaxWidth = 32768, fMinHeight = 0, fMaxHeight = 32768;
+	BPoint fMousePosition;
+	uint32 fMouseButtons = 0;
+
+	std::unique_ptr<Painter> fPainter;
+	std::vector<uint32> fCanvas;
+	int32 fCanvasWidth = 0;
+	int32 fCanvasHeight = 0;
+	BRegion fUpdateRegion;
+	BRegion fCurrentUpdate;
+	BRegion fDrawnOutside;
+	std::atomic<bool> fUpdatePosted{false};
+	uint32 fClipGeneration = 1;
+	BView* fDrawingView = NULL;
+	uint32 fDrawingGeneration = 0;
+	std::shared_ptr<ServerWindow> fServerWindow;
+
+	bigtime_t fPulseRate = 500000;
+	thread_id fPulseThread = -1;
+	std::mutex fPulseLock;
+	std::condition_variable fPulseWake;
+	bool fPulseQuit = false;
+};
+
+#endif

@@ -1,0 +1,251 @@
+#include <Harness.h>
+
+#include <Application.h>
+#include <OS.h>
+#include <View.h>
+#include <Window.h>
+
+#include <DisplayServer.h>
+
+#include <png.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <vector>
+
+namespace BTest {
+
+static status_t
+run_application(void* data)
+{
+	((BApplication*)data)->Run();
+	return B_OK;
+}
+
+HeadlessApp::HeadlessApp(const char* signature)
+{
+	setenv("BE_DISPLAY", "headless", 1);
+	fApp = new BApplication(signature);
+	fThread = spawn_thread(run_application, "test application", B_NORMAL_PRIORITY, fApp);
+	resume_thread(fThread);
+}
+
+HeadlessApp::~HeadlessApp()
+{
+	fApp->PostMessage(B_QUIT_REQUESTED);
+	status_t result;
+	wait_for_thread(fThread, &result);
+	delete fApp;
+}
+
+static DisplayServer*
+server()
+{
+	return DisplayServer::Default();
+}
+
+BWindow*
+WaitForWindow(const char* title, bigtime_t timeout)
+{
+	BWindow* found = NULL;
+	WaitFor([&] { return (found = server()->FindWindow(title)) != NULL; }, timeout);
+	return found;
+}
+
+BView*
+FindView(BWindow* window, const char* name)
+{
+	BView* view = NULL;
+	Locked(window, [&] { view = window->FindView(name); });
+	return view;
+}
+
+bool
+Locked(BWindow* window, const std::function<void()>& f)
+{
+	if (window == NULL || !window->Lock())
+		return false;
+	f();
+	window->Unlock();
+	return true;
+}
+
+bool
+WaitFor(const std::function<bool()>& condition, bigtime_t timeout)
+{
+	bigtime_t end = system_time() + timeout;
+	while (true) {
+		if (condition())
+			return true;
+		if (system_time() >= end)
+			return false;
+		snooze(2000);
+	}
+}
+
+bool
+Sync(BWindow* window, bigtime_t timeout)
+{
+	bigtime_t end = system_time() + timeout;
+	if (!server()->Sync(timeout))
+		return false;
+	if (window == NULL)
+		return true;
+	sem_id sem = create_sem(0, "window sync");
+	BMessage sync(kWindowSyncMessage);
+	sync.AddInt32("semaphore", sem);
+	bool done = window->PostMessage(&sync) == B_OK;
+	if (done) {
+		bigtime_t left = end - system_time();
+		done = acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, left > 0 ? left : 0) == B_OK;
+	}
+	delete_sem(sem);
+	return done;
+}
+
+static status_t
+inject_mouse(BView* view, BPoint where, InputEvent::Type type, uint32 buttons,
+	uint32 modifiers)
+{
+	BWindow* window = view != NULL ? view->Window() : NULL;
+	BPoint screen;
+	if (!Locked(window, [&] { screen = view->ConvertToScreen(where); }))
+		return B_BAD_VALUE;
+	InputEvent event;
+	event.type = type;
+	event.where = screen;
+	event.buttons = buttons;
+	event.modifiers = modifiers;
+	server()->Inject(event);
+	return Sync(window) ? B_OK : B_TIMED_OUT;
+}
+
+status_t
+Click(BView* view, BPoint where, uint32 buttons, uint32 modifiers)
+{
+	status_t status = inject_mouse(view, where, InputEvent::MOUSE_DOWN, buttons, modifiers);
+	if (status == B_OK)
+		status = inject_mouse(view, where, InputEvent::MOUSE_UP, 0, modifiers);
+	return status;
+}
+
+status_t
+MouseDown(BView* view, BPoint where, uint32 buttons)
+{
+	return inject_mouse(view, where, InputEvent::MOUSE_DOWN, buttons, 0);
+}
+
+status_t
+MouseUp(BView* view, BPoint where)
+{
+	return inject_mouse(view, where, InputEvent::MOUSE_UP, 0, 0);
+}
+
+status_t
+MoveMouse(BView* view, BPoint where)
+{
+	return inject_mouse(view, where, InputEvent::MOUSE_MOVED, server()->MouseButtons(), 0);
+}
+
+status_t
+PressKey(BWindow* window, const char* bytes, int32 key, uint32 modifiers)
+{
+	if (window == NULL || bytes == NULL)
+		return B_BAD_VALUE;
+	Locked(window, [window] { window->Activate(); });
+	if (!server()->Sync(kDefaultTimeout))
+		return B_TIMED_OUT;
+	for (InputEvent::Type type : {InputEvent::KEY_DOWN, InputEvent::KEY_UP}) {
+		InputEvent event;
+		event.type = type;
+		event.bytes = bytes;
+		event.key = key;
+		event.modifiers = modifiers;
+		server()->Inject(event);
+	}
+	return Sync(window) ? B_OK : B_TIMED_OUT;
+}
+
+status_t
+TypeKeys(BWindow* window, const char* text, uint32 modifiers)
+{
+	if (text == NULL)
+		return B_BAD_VALUE;
+	const char* s = text;
+	while (*s != '\0') {
+		// One UTF-8 character per key.
+		int length = 1;
+		while ((s[length] & 0xc0) == 0x80)
+			length++;
+		std::string character(s, length);
+		status_t status = PressKey(window, character.c_str(), 0, modifiers);
+		if (status != B_OK)
+			return status;
+		s += length;
+	}
+	return B_OK;
+}
+
+status_t
+CloseWindow(BWindow* window)
+{
+	if (window == NULL)
+		return B_BAD_VALUE;
+	InputEvent event;
+	event.type = InputEvent::CLOSE;
+	event.window = window->_ServerWindow()->id;
+	server()->Inject(event);
+	return server()->Sync(kDefaultTimeout) ? B_OK : B_TIMED_OUT;
+}
+
+rgb_color
+PixelAt(BWindow* window, BPoint where)
+{
+	std::shared_ptr<ServerWindow> screen = window->_ServerWindow();
+	std::lock_guard<std::mutex> guard(screen->lock);
+	int32 x = (int32)where.x;
+	int32 y = (int32)where.y;
+	if (x < 0 || y < 0 || x >= screen->width || y >= screen->height)
+		return make_color(0, 0, 0, 0);
+	uint32 v = screen->pixels[(size_t)y * screen->width + x];
+	return make_color((v >> 16) & 0xff, (v >> 8) & 0xff, v & 0xff, 255);
+}
+
+status_t
+WriteWindowPNG(BWindow* window, const char* path)
+{
+	if (window == NULL || path == NULL)
+		return B_BAD_VALUE;
+	std::vector<uint32> pixels;
+	int32 width, height;
+	{
+		std::shared_ptr<ServerWindow> screen = window->_ServerWindow();
+		std::lock_guard<std::mutex> guard(screen->lock);
+		pixels = screen->pixels;
+		width = screen->width;
+		height = screen->height;
+	}
+	for (uint32& v : pixels)
+		v |= 0xff000000;
+	png_image image;
+	memset(&image, 0, sizeof(image));
+	image.version = PNG_IMAGE_VERSION;
+	image.width = width;
+	image.height = height;
+	image.format = PNG_FORMAT_BGRA;
+	if (!png_image_write_to_file(&image, path, 0, pixels.data(), width * 4, NULL))
+		return B_ERROR;
+	return B_OK;
+}
+
+std::string
+ScreenshotPath(const char* name)
+{
+	std::string directory = MURMELO_SCREENSHOT_DIR;
+	mkdir(directory.c_str(), 0755);
+	return directory + "/" + name + ".png";
+}
+
+} // namespace BTest
