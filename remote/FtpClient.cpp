@@ -49,6 +49,12 @@ trace(const std::string& text)
 	trace(text.data(), text.size());
 }
 
+bool
+has_line_break(const std::string& text)
+{
+	return text.find_first_of("\r\n") != std::string::npos;
+}
+
 std::string
 local_path(const std::string& path)
 {
@@ -180,6 +186,12 @@ FtpClient::connect(const std::string& server, const std::string& user,
 	int codeClass = 0;
 	bool loggedIn = address.InitCheck() == B_OK && m_control->Connect(address) == B_OK
 		&& p_getReply(text, code, codeClass) && code != 421 && codeClass != 5;
+	// A name or password with a line break is not sent at all (see
+	// p_sendRequest), so no reply can be waited for.
+	if (loggedIn && (has_line_break(user) || has_line_break(password))) {
+		trace("(login not sent: the name or password holds a line break)\n");
+		loggedIn = false;
+	}
 	if (loggedIn) {
 		p_sendRequest("USER " + user);
 		loggedIn = p_getReply(text, code, codeClass);
@@ -441,7 +453,7 @@ FtpClient::p_sendRequest(const std::string& request)
 		return false;
 	// A line break inside an argument would smuggle a request of its own to
 	// the server.
-	if (request.find_first_of("\r\n") != std::string::npos) {
+	if (has_line_break(request)) {
 		trace("(request not sent: it holds a line break)\n");
 		return false;
 	}
