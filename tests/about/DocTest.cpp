@@ -29,7 +29,8 @@ print_document(int index)
 		dup2(pipeEnds[1], STDOUT_FILENO);
 		close(pipeEnds[0]);
 		close(pipeEnds[1]);
-		(new doc)->doc_show_text_file(index);
+		doc reader;
+		reader.doc_show_text_file(index);
 		_exit(99);
 	}
 	close(pipeEnds[1]);
