@@ -553,6 +553,21 @@ DisplayServer::_Route(const InputEvent& event)
 				}
 			}
 			break;
+		case InputEvent::EXPOSED: {
+			std::shared_ptr<ServerWindow> buffer;
+			{
+				std::lock_guard<std::mutex> guard(fWindowsLock);
+				Entry* entry = _Find(event.window);
+				if (entry == NULL)
+					break;
+				buffer = entry->buffer;
+			}
+			std::lock_guard<std::mutex> guard(buffer->lock);
+			buffer->dirty.Set(BRect(0, 0, buffer->width - 1, buffer->height - 1));
+			fBackend->Present(event.window, *buffer);
+			buffer->dirty.MakeEmpty();
+			break;
+		}
 		case InputEvent::MOVED:
 		case InputEvent::RESIZED: {
 			std::lock_guard<std::mutex> guard(fWindowsLock);

@@ -24,9 +24,9 @@ run_application(void* data)
 	return B_OK;
 }
 
-HeadlessApp::HeadlessApp(const char* signature)
+HeadlessApp::HeadlessApp(const char* signature, const char* display)
 {
-	setenv("BE_DISPLAY", "headless", 1);
+	setenv("BE_DISPLAY", display, 1);
 	fApp = new BApplication(signature);
 	fThread = spawn_thread(run_application, "test application", B_NORMAL_PRIORITY, fApp);
 	resume_thread(fThread);

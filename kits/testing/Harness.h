@@ -18,11 +18,13 @@ namespace BTest {
 
 const bigtime_t kDefaultTimeout = 5000000;
 
-// An application on the headless display, its loop on a thread of its own
-// so the test keeps the main thread. Quits its windows when destroyed.
+// An application on the headless display (or on the one named, "sdl"), its
+// loop on a thread of its own so the test keeps the main thread. Quits its
+// windows when destroyed.
 class HeadlessApp {
 public:
-	HeadlessApp(const char* signature = "application/x-vnd.Murmelo-test");
+	HeadlessApp(const char* signature = "application/x-vnd.Murmelo-test",
+		const char* display = "headless");
 	~HeadlessApp();
 	BApplication* App() const { return fApp; }
 

@@ -46,6 +46,7 @@ struct InputEvent {
 		ACTIVATED,
 		MOVED,
 		RESIZED,
+		EXPOSED,
 	};
 	Type type = MOUSE_MOVED;
 	int32 window = -1;      // for CLOSE, ACTIVATED, MOVED, RESIZED and keys; -1 = find it
