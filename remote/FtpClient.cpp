@@ -482,6 +482,8 @@ FtpClient::p_getReplyLine(std::string& line)
 			return true;
 		if (byte == '\r')
 			continue;
+		// Byte 236 ends the line only as a command after an IAC; alone it is
+		// text, the first byte of many UTF-8 letters in file names.
 		if (byte != kTelnetIAC) {
 			line += (char)byte;
 			continue;
