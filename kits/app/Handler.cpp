@@ -10,8 +10,9 @@
 namespace BPrivate {
 
 namespace {
-std::mutex sTokenLock;
-std::map<int32, BHandler*> sHandlers;
+// Never destroyed: handlers may still go away while the process exits.
+std::mutex& sTokenLock = *new std::mutex;
+std::map<int32, BHandler*>& sHandlers = *new std::map<int32, BHandler*>;
 int32 sNextToken = 1;
 } // namespace
 

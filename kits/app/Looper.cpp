@@ -14,8 +14,9 @@ namespace BPrivate {
 std::mutex&
 looper_registry_lock()
 {
-	static std::mutex lock;
-	return lock;
+	// Never destroyed: loopers may still run while the process exits.
+	static std::mutex* lock = new std::mutex;
+	return *lock;
 }
 
 status_t
@@ -65,7 +66,7 @@ using BPrivate::looper_registry_lock;
 
 namespace {
 
-std::set<const BLooper*> sLoopers;
+std::set<const BLooper*>& sLoopers = *new std::set<const BLooper*>;
 
 } // namespace
 
@@ -283,11 +284,12 @@ BLooper::_ReleaseInitialLock()
 	// The constructing thread's lock is handed over to the loop, whichever
 	// thread calls Run().
 	fInitialLockHeld = false;
-	std::unique_lock<std::mutex> guard(fLock->mutex);
-	if (fLock->count > 0 && --fLock->count == 0) {
-		fLock->owner = -1;
+	std::shared_ptr<BPrivate::LooperLock> lock = fLock;
+	std::unique_lock<std::mutex> guard(lock->mutex);
+	if (lock->count > 0 && --lock->count == 0) {
+		lock->owner = -1;
 		guard.unlock();
-		fLock->released.notify_one();
+		lock->released.notify_one();
 	}
 }
 
@@ -336,7 +338,10 @@ BLooper::Lock()
 void
 BLooper::Unlock()
 {
-	fLock->Release();
+	// Once released, another thread may delete the looper: keep the lock
+	// alive until this call is done with it.
+	std::shared_ptr<BPrivate::LooperLock> lock = fLock;
+	lock->Release();
 }
 
 status_t
@@ -461,14 +466,15 @@ BLooper::_LoopThread(void* data)
 int32
 BLooper::_UnlockFully()
 {
-	std::unique_lock<std::mutex> guard(fLock->mutex);
-	if (fLock->owner != find_thread(NULL))
+	std::shared_ptr<BPrivate::LooperLock> lock = fLock;
+	std::unique_lock<std::mutex> guard(lock->mutex);
+	if (lock->owner != find_thread(NULL))
 		return 0;
-	int32 count = fLock->count;
-	fLock->count = 0;
-	fLock->owner = -1;
+	int32 count = lock->count;
+	lock->count = 0;
+	lock->owner = -1;
 	guard.unlock();
-	fLock->released.notify_one();
+	lock->released.notify_one();
 	return count;
 }
 

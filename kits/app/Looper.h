@@ -6,6 +6,7 @@
 #include <MessageQueue.h>
 #include <OS.h>
 
+#include <atomic>
 #include <memory>
 
 #define B_LOOPER_PORT_DEFAULT_CAPACITY 200
@@ -79,7 +80,7 @@ protected:
 	// Marks the looper as running on an existing thread (the application's).
 	void _RunOnThread(thread_id thread);
 
-	bool fTerminating = false;
+	std::atomic<bool> fTerminating{false};
 
 private:
 	static status_t _LoopThread(void* data);

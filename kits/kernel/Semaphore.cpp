@@ -21,8 +21,10 @@ struct Semaphore {
 	std::condition_variable released;
 };
 
-std::mutex sRegistryLock;
-std::map<sem_id, std::shared_ptr<Semaphore>> sSemaphores;
+// Never destroyed: threads may still use them while the process exits.
+std::mutex& sRegistryLock = *new std::mutex;
+std::map<sem_id, std::shared_ptr<Semaphore>>& sSemaphores
+	= *new std::map<sem_id, std::shared_ptr<Semaphore>>;
 sem_id sNextID = 1;
 
 std::shared_ptr<Semaphore>

@@ -32,9 +32,11 @@ struct ThreadRecord {
 // on a thread that has already gone still returns its exit value.
 const size_t kRememberedDeadThreads = 1024;
 
-std::mutex sRegistryLock;
-std::map<thread_id, std::shared_ptr<ThreadRecord>> sThreads;
-std::deque<thread_id> sDeadThreads;
+// Never destroyed: threads may still be ending while the process exits.
+std::mutex& sRegistryLock = *new std::mutex;
+std::map<thread_id, std::shared_ptr<ThreadRecord>>& sThreads
+	= *new std::map<thread_id, std::shared_ptr<ThreadRecord>>;
+std::deque<thread_id>& sDeadThreads = *new std::deque<thread_id>;
 std::atomic<thread_id> sNextThreadID{1};
 
 thread_local thread_id tCurrentID = -1;
