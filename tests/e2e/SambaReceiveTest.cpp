@@ -198,3 +198,41 @@ TEST_F(SambaTest, ManySendersAtOnceLeaveEveryRecordIntact)
 		EXPECT_EQ(entry.second, 1) << entry.first;
 	EXPECT_EQ(samba_temp_files(), before);
 }
+
+// The configuration the README gives users: the daemon finds the data file
+// through HOME, since Samba runs it as its guest account.
+TEST(SambaReadmeConfiguration, StoresIntoTheUsersHomeAndCleansUp)
+{
+	if (getuid() != 0)
+		GTEST_SKIP() << "the Samba server needs root";
+	TempDir state("murmelo-samba-readme");
+	TempDir home("murmelo-home");
+	std::set<std::string> before = samba_temp_files();
+	ProcessResult started = run_process({script(), "start", state.Path(),
+		std::string(MURMELO_TREE) + "/daemon/Murmelod", kServerName},
+		"", {"MURMELO_HOME=" + home.Path()});
+	ASSERT_EQ(started.status, 0) << started.output;
+	std::string smbConf = read_file(state.Path() + "/smb.conf");
+	EXPECT_NE(smbConf.find("message command = /bin/sh -c 'HOME=" + home.Path()), std::string::npos);
+
+	ProcessResult sent = run_process(
+		{"smbclient", "-M", kServerName, "-I", "127.0.0.1", "-U", "carol", "-N"}, "to your home");
+	EXPECT_EQ(sent.status, 0) << sent.output;
+	std::string data;
+	for (int i = 0; i < 250 && data.size() < sizeof(Tliste); i++) {
+		usleep(20000);
+		data = read_file(home.Path() + "/murmelo.dat");
+	}
+	run_process({script(), "stop", state.Path()});
+
+	ASSERT_EQ(data.size(), sizeof(Tliste));
+	Tliste record;
+	memcpy(&record, data.data(), sizeof(record));
+	EXPECT_STREQ(record.message, "to your home");
+	setenv("HOME", home.Path().c_str(), 1);
+	unsetenv("BE_BOOT_VOLUME");
+	BString from;
+	EXPECT_EQ(read_message_names(&record, &from, NULL, NULL), B_OK);
+	EXPECT_STREQ(from.String(), "carol");
+	EXPECT_EQ(samba_temp_files(), before);
+}
