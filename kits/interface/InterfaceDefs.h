@@ -182,6 +182,26 @@ enum {
 #define B_CURRENT_WORKSPACE 0
 #define B_ALL_WORKSPACES 0xffffffff
 
+enum orientation {
+	B_HORIZONTAL = 0,
+	B_VERTICAL = 1,
+};
+
+enum border_style {
+	B_PLAIN_BORDER = 0,
+	B_FANCY_BORDER = 1,
+	B_NO_BORDER = 2,
+};
+
+enum alignment {
+	B_ALIGN_LEFT = 0,
+	B_ALIGN_RIGHT = 1,
+	B_ALIGN_CENTER = 2,
+};
+
+#define B_V_SCROLL_BAR_WIDTH 14.0f
+#define B_H_SCROLL_BAR_HEIGHT 14.0f
+
 enum color_which {
 	B_PANEL_BACKGROUND_COLOR = 1,
 	B_MENU_BACKGROUND_COLOR = 2,

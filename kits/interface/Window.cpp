@@ -2,6 +2,7 @@
 
 #include <AppDefs.h>
 #include <Application.h>
+#include <Button.h>
 #include <View.h>
 
 #include <DisplayServer.h>
@@ -270,6 +271,14 @@ BWindow::_HandleKey(BMessage* message)
 			return;
 		}
 	}
+	// Enter without modifiers belongs to the default button, wherever the
+	// focus is.
+	if (down && bytes[0] == B_ENTER && bytes[1] == '\0' && fDefaultButton != NULL
+		&& (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY)) == 0
+		&& fDefaultButton->IsEnabled() && !fDefaultButton->IsHidden()) {
+		fDefaultButton->KeyDown(bytes, 1);
+		return;
+	}
 	if (fFocus == NULL) {
 		if (down && bytes[0] == B_TAB && bytes[1] == '\0')
 			_KeyboardNavigation((modifiers & B_SHIFT_KEY) != 0);
@@ -393,6 +402,19 @@ BWindow::_SetFocus(BView* view)
 }
 
 void
+BWindow::SetDefaultButton(BButton* button)
+{
+	if (button == fDefaultButton)
+		return;
+	BButton* old = fDefaultButton;
+	fDefaultButton = button;
+	if (old != NULL)
+		old->MakeDefault(false);
+	if (button != NULL)
+		button->MakeDefault(true);
+}
+
+void
 BWindow::_KeyboardNavigation(bool backward)
 {
 	std::vector<BView*> views;
@@ -429,6 +451,8 @@ BWindow::_ViewRemoved(BView* view)
 		fMouseDownView = NULL;
 	if (inside(fMouseMaskView))
 		fMouseMaskView = NULL;
+	if (inside(fDefaultButton))
+		fDefaultButton = NULL;
 	if (inside(fDrawingView))
 		fDrawingView = NULL;
 }

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+class BButton;
 class BView;
 class Painter;
 struct ServerWindow;
@@ -56,6 +57,9 @@ public:
 	BView* FindView(BPoint point) const;
 	BView* CurrentFocus() const { return fFocus; }
 	BView* LastMouseMovedView() const { return fLastMouseMovedView; }
+	// The button that Enter presses; the old default button stops being one.
+	void SetDefaultButton(BButton* button);
+	BButton* DefaultButton() const { return fDefaultButton; }
 
 	// Geometry and looks.
 	BRect Frame() const;
@@ -151,6 +155,7 @@ private:
 	BView* fLastMouseMovedView = NULL;
 	BView* fMouseDownView = NULL;
 	BView* fMouseMaskView = NULL;
+	BButton* fDefaultButton = NULL;
 	uint32 fMouseMaskOptions = 0;
 	int32 fShowLevel = 1;
 	bool fActive = false;
