@@ -1,0 +1,310 @@
+#include "SambaPost.h"
+
+#include <Errors.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+// The only thing today's smbclient prints on its standard output after a send.
+const char* kPrompt = "Type your message, ending it with a Control-D";
+
+// Holds the first bytes of one of the child's streams.
+struct Collector {
+	int fd;
+	char* buffer;
+	size_t size;  // room for text, the terminating zero not counted
+	size_t length = 0;
+
+	// False once the stream is done with: at its end, or full.
+	bool Read()
+	{
+		ssize_t count = read(fd, buffer + length, size - length);
+		if (count < 0 && (errno == EINTR || errno == EAGAIN))
+			return true;
+		if (count > 0)
+			length += count;
+		buffer[length] = '\0';
+		if (count <= 0 || length == size) {
+			// The rest is not read: closing the pipe discards it.
+			close(fd);
+			fd = -1;
+			return false;
+		}
+		return true;
+	}
+};
+
+void
+close_pair(int pair[2])
+{
+	for (int i = 0; i < 2; i++) {
+		if (pair[i] >= 0)
+			close(pair[i]);
+		pair[i] = -1;
+	}
+}
+
+bool
+contains(const char* text, const char* part)
+{
+	return strstr(text, part) != NULL;
+}
+
+bool
+is_blank(const char* text)
+{
+	for (; *text != '\0'; text++) {
+		if (strchr(" \t\r\n", *text) == NULL)
+			return false;
+	}
+	return true;
+}
+
+// "Connection to NAME failed. Error NT_STATUS_..." with the given status.
+bool
+connection_failed_with(const char* text, const char* status)
+{
+	return contains(text, "onnection to") && contains(text, status);
+}
+
+bool
+connection_failed(const char* text)
+{
+	return contains(text, "error connecting to")
+		|| (contains(text, "onnection to") && contains(text, "failed"));
+}
+
+// Today's client prints its prompt and nothing else when the message went.
+bool
+only_the_prompt(const char* output)
+{
+	size_t promptLength = strlen(kPrompt);
+	return strncmp(output, kPrompt, promptLength) == 0 && is_blank(output + promptLength);
+}
+
+// Cuts `text` to at most `maxBytes`, never inside a UTF-8 character.
+void
+cut_to(BString* text, int32 maxBytes)
+{
+	if (text->Length() <= maxBytes)
+		return;
+	int32 length = maxBytes;
+	while (length > 0 && ((uint8)text->ByteAt(length) & 0xc0) == 0x80)
+		length--;
+	text->Truncate(length);
+}
+
+void
+show_alert(const samba_alert& alert)
+{
+	// TODO: a BAlert, as soon as the interface kit has one.
+	(void)alert;
+}
+
+} // namespace
+
+
+void
+samba_post(const char* destination, const char* text, const char* sender)
+{
+	samba_reply reply;
+	samba_run(destination, text, sender, &reply);
+	show_alert(samba_alert_for(samba_classify(reply), destination, reply));
+}
+
+
+status_t
+samba_run(const char* destination, const char* text, const char* sender, samba_reply* reply)
+{
+	*reply = samba_reply();
+	if (destination == NULL || text == NULL || sender == NULL)
+		return B_BAD_VALUE;
+
+	int input[2] = {-1, -1}, output[2] = {-1, -1}, errors[2] = {-1, -1};
+	if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0
+		|| pipe2(errors, O_CLOEXEC) != 0) {
+		status_t error = be_error_from_errno(errno);
+		snprintf(reply->errors, sizeof(reply->errors), "smbclient: %s", strerror(errno));
+		close_pair(input);
+		close_pair(output);
+		close_pair(errors);
+		return error;
+	}
+
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+	posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+	posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
+
+	// The child starts with no signal blocked and SIGPIPE at its default,
+	// whatever this thread does with them.
+	posix_spawnattr_t attributes;
+	posix_spawnattr_init(&attributes);
+	sigset_t none, pipeSignal;
+	sigemptyset(&none);
+	sigemptyset(&pipeSignal);
+	sigaddset(&pipeSignal, SIGPIPE);
+	posix_spawnattr_setsigmask(&attributes, &none);
+	posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+	// Each value is one argument, exactly as given: no shell sees them.
+	const char* argv[] = {"smbclient", "-M", destination, "-U", sender, NULL};
+	pid_t pid;
+	int spawnError = posix_spawnp(&pid, argv[0], &actions, &attributes,
+		const_cast<char* const*>(argv), environ);
+	posix_spawn_file_actions_destroy(&actions);
+	posix_spawnattr_destroy(&attributes);
+	close(input[0]);
+	close(output[1]);
+	close(errors[1]);
+	if (spawnError != 0) {
+		snprintf(reply->errors, sizeof(reply->errors), "smbclient: %s", strerror(spawnError));
+		close(input[1]);
+		close(output[0]);
+		close(errors[0]);
+		return be_error_from_errno(spawnError);
+	}
+
+	fcntl(input[1], F_SETFL, O_NONBLOCK);
+	int writeEnd = input[1];
+	size_t textLength = strlen(text);
+	size_t written = 0;
+	if (textLength == 0) {
+		close(writeEnd);
+		writeEnd = -1;
+	}
+	Collector out{output[0], reply->output, sizeof(reply->output) - 1};
+	Collector err{errors[0], reply->errors, sizeof(reply->errors) - 1};
+
+	// A client that quits before it has read its input must not take this
+	// program down with SIGPIPE.
+	sigset_t oldMask;
+	pthread_sigmask(SIG_BLOCK, &pipeSignal, &oldMask);
+	bool brokenPipe = false;
+
+	// Feed the text while draining both outputs, so that neither side waits
+	// on the other.
+	while (writeEnd >= 0 || out.fd >= 0 || err.fd >= 0) {
+		struct pollfd fds[3] = {
+			{out.fd, POLLIN, 0}, {err.fd, POLLIN, 0}, {writeEnd, POLLOUT, 0}};
+		if (poll(fds, 3, -1) < 0) {
+			if (errno == EINTR)
+				continue;
+			break;
+		}
+		if (fds[0].revents != 0)
+			out.Read();
+		if (fds[1].revents != 0)
+			err.Read();
+		if (fds[2].revents != 0 && writeEnd >= 0) {
+			ssize_t count = write(writeEnd, text + written, textLength - written);
+			if (count > 0)
+				written += count;
+			else if (count < 0 && errno != EINTR && errno != EAGAIN)
+				brokenPipe = errno == EPIPE;
+			if ((count < 0 && errno != EINTR && errno != EAGAIN) || written == textLength) {
+				close(writeEnd);
+				writeEnd = -1;
+			}
+		}
+	}
+	for (int fd : {writeEnd, out.fd, err.fd}) {
+		if (fd >= 0)
+			close(fd);
+	}
+
+	if (brokenPipe && !sigismember(&oldMask, SIGPIPE)) {
+		struct timespec now = {0, 0};
+		sigtimedwait(&pipeSignal, NULL, &now);
+	}
+	pthread_sigmask(SIG_SETMASK, &oldMask, NULL);
+
+	int status;
+	while (waitpid(pid, &status, 0) < 0) {
+		if (errno != EINTR)
+			return be_error_from_errno(errno);
+	}
+	reply->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+	return B_OK;
+}
+
+
+samba_outcome
+samba_classify(const samba_reply& reply)
+{
+	const char* output = reply.output;
+	const char* errors = reply.errors;
+
+	if (contains(output, "nknown host"))
+		return SAMBA_UNKNOWN_HOST;
+	// Today's client says a name it cannot resolve is a failed connection.
+	if (connection_failed_with(output, "NT_STATUS_NOT_FOUND")
+		|| connection_failed_with(errors, "NT_STATUS_NOT_FOUND"))
+		return SAMBA_UNKNOWN_HOST;
+	if (connection_failed(output) || connection_failed(errors))
+		return SAMBA_UNREACHABLE;
+	if (contains(output, "ERRmsgoff"))
+		return SAMBA_NOT_ACCEPTED;
+	if (contains(errors, "NT_STATUS_REQUEST_NOT_ACCEPTED")
+		|| contains(output, "NT_STATUS_REQUEST_NOT_ACCEPTED"))
+		return SAMBA_NOT_ACCEPTED;
+	if (contains(output, "Control-D\nsent") && contains(output, "bytes"))
+		return SAMBA_SENT;
+	// Today's client never says "sent": its prompt alone, a clean standard
+	// error and a zero exit status are its success.
+	if (reply.status == 0 && only_the_prompt(output) && is_blank(errors))
+		return SAMBA_SENT;
+	return SAMBA_OTHER;
+}
+
+
+samba_alert
+samba_alert_for(samba_outcome outcome, const char* destination, const samba_reply& reply)
+{
+	samba_alert alert;
+	alert.title = "error";
+	alert.button = "oki";
+	switch (outcome) {
+		case SAMBA_UNKNOWN_HOST:
+			alert.text << "\n\nUnknown host : " << destination;
+			break;
+		case SAMBA_UNREACHABLE:
+			alert.text << "\n\nHost unreachable: " << destination;
+			break;
+		case SAMBA_NOT_ACCEPTED:
+			alert.text << "\n\n" << destination << " can't receive\nwinpopup messages.";
+			break;
+		case SAMBA_SENT:
+			alert.title = "Pingbox";
+			alert.text = "\n\nMessage succesfully sent.";
+			alert.button = "ok";
+			return alert;
+		case SAMBA_OTHER:
+			// The client's own words; today's client says what went wrong on
+			// its standard error, so that follows.
+			alert.text = reply.output;
+			if (!is_blank(reply.errors)) {
+				if (alert.text.Length() > 0 && alert.text[alert.text.Length() - 1] != '\n')
+					alert.text << "\n";
+				alert.text << reply.errors;
+			}
+			return alert;
+	}
+	// The three texts that carry the destination fit in 79 characters.
+	cut_to(&alert.text, 79);
+	return alert;
+}
