@@ -26,6 +26,10 @@ public:
 	status_t AddEnclosure(const char* path, bool clobber = false);
 	status_t AddEnclosure(const char* mimeType, void* data, int32 length, bool clobber = false);
 
+	// A second To, Cc, Bcc, From or Reply-To joins the list; a second Subject,
+	// Date or Message-ID is refused with B_NAME_IN_USE unless clobber is set.
+	// Line breaks in a value become blanks. The encoding names the character
+	// set of the encoded-words for text beyond ASCII.
 	status_t AddHeaderField(uint32 encoding, const char* fieldName, const char* value,
 		bool clobber = false);
 	status_t AddHeaderField(const char* fieldName, const char* value, bool clobber = false);

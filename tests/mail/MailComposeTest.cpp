@@ -5,11 +5,17 @@
 #include "MailDraft.h"
 #include "MailIdentity.h"
 #include "MimeEncoding.h"
+#include "Sendmail.h"
 
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <regex>
 #include <string>
@@ -490,4 +496,47 @@ TEST(MailMessage, RefusesWhatItCannotSend)
 	std::string error = testing::internal::GetCapturedStderr();
 	unsetenv("MURMELO_SENDMAIL");
 	EXPECT_EQ(error, "Mail not sent: it has no recipient (no To, Cc or Bcc).\n");
+}
+
+
+TEST(MailSendmail, FoundOnlyInAbsoluteFoldersOrWhereTheVariableSays)
+{
+	char pattern[] = "/tmp/murmelo-sendmail-XXXXXX";
+	ASSERT_NE(mkdtemp(pattern), nullptr);
+	std::string folder = pattern;
+	std::string program = folder + "/sendmail";
+	std::ofstream(program) << "#!/bin/sh\nexit 0\n";
+	chmod(program.c_str(), 0755);
+	char previous[4096];
+	ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+	std::string oldPath = getenv("PATH") != NULL ? getenv("PATH") : "";
+	ASSERT_EQ(chdir(folder.c_str()), 0);
+
+	std::string found;
+	std::string problem;
+	unsetenv("MURMELO_SENDMAIL");
+	// A sendmail in the current folder is never started through PATH.
+	setenv("PATH", (".:sub::" + folder).c_str(), 1);
+	EXPECT_EQ(BPrivate::mail_find_sendmail(found, problem), B_OK);
+	EXPECT_EQ(found, program);
+	setenv("PATH", ".", 1);
+	status_t status = BPrivate::mail_find_sendmail(found, problem);
+	if (access("/usr/sbin/sendmail", X_OK) == 0) {
+		EXPECT_EQ(status, B_OK);
+		EXPECT_EQ(found, "/usr/sbin/sendmail");
+	} else {
+		EXPECT_EQ(status, B_MAIL_NO_DAEMON);
+	}
+	// The variable comes first, and is taken at its word.
+	setenv("MURMELO_SENDMAIL", program.c_str(), 1);
+	EXPECT_EQ(BPrivate::mail_find_sendmail(found, problem), B_OK);
+	EXPECT_EQ(found, program);
+	setenv("MURMELO_SENDMAIL", folder.c_str(), 1);
+	EXPECT_EQ(BPrivate::mail_find_sendmail(found, problem), B_MAIL_NO_DAEMON);
+	EXPECT_EQ(problem, "MURMELO_SENDMAIL names \"" + folder + "\", which is not a program");
+
+	unsetenv("MURMELO_SENDMAIL");
+	setenv("PATH", oldPath.c_str(), 1);
+	ASSERT_EQ(chdir(previous), 0);
+	std::filesystem::remove_all(folder);
 }

@@ -273,6 +273,17 @@ TEST_F(MailDelivery, SendmailFailuresAreReported)
 				"[0-9]+ \\([^\n]+\\)\\.\n$")))
 			<< error;
 	}
+	if (access("/etc/msmtprc", F_OK) != 0) {
+		// Installed but set up for no account: there is no mail service.
+		std::string home = sStore->Root() + "/unconfigured";
+		std::filesystem::create_directory(home);
+		ScopedVariable homeVariable("HOME", home.c_str());
+		testing::internal::CaptureStderr();
+		EXPECT_EQ(Send("friend@localhost", "group", "hello"), B_MAIL_NO_DAEMON);
+		std::string error = testing::internal::GetCapturedStderr();
+		EXPECT_NE(error.find("Mail not sent: " + sBin + "/sendmail failed with exit status 78 "
+			"(sendmail is not configured).\n"), std::string::npos) << error;
+	}
 	{
 		ScopedVariable sendmail("MURMELO_SENDMAIL", "/bin/false");
 		testing::internal::CaptureStderr();
