@@ -180,8 +180,8 @@ MailDraft::Compose(time_t when) const
 	std::string charset = fTextCharset;
 	std::string body;
 	if (!mail_is_valid_utf8(text)) {
-		// Not UTF-8: most likely text already in the set asked for, as older
-		// programs gave it. It goes as it is; quoted-printable keeps every byte.
+		// Not UTF-8: it goes as it is; quoted-printable keeps every byte.
+		charset = mail_charset_for_other_bytes(charset);
 		body = text;
 	} else if (!mail_convert_from_utf8(text, charset, body)) {
 		// The set asked for cannot hold the text: UTF-8 loses nothing.

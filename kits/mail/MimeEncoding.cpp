@@ -151,7 +151,11 @@ encoded_field(const std::string& name, const std::string& value, const std::stri
 	std::vector<std::string> characters = utf8_characters(value);
 	std::string wordCharset = "utf-8";
 	std::vector<std::string> encoded;
-	if (charset != "utf-8") {
+	if (!mail_is_valid_utf8(value)) {
+		wordCharset = mail_charset_for_other_bytes(charset);
+		for (char byte : value)
+			encoded.push_back(q_encoded(std::string(1, byte)));
+	} else if (charset != "utf-8") {
 		// Only a set of one byte a character can be cut between any two
 		// characters; the others are left to UTF-8.
 		wordCharset = charset;
@@ -166,7 +170,7 @@ encoded_field(const std::string& name, const std::string& value, const std::stri
 			encoded.push_back(q_encoded(converted));
 		}
 	}
-	if (wordCharset == "utf-8") {
+	if (encoded.empty()) {
 		for (const std::string& character : characters)
 			encoded.push_back(q_encoded(character));
 	}
@@ -238,6 +242,13 @@ mail_charset_from_name(const char* name)
 		return std::string();
 	iconv_close(converter);
 	return charset;
+}
+
+
+std::string
+mail_charset_for_other_bytes(const std::string& charset)
+{
+	return charset == "utf-8" ? "iso-8859-1" : charset;
 }
 
 

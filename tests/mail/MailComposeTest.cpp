@@ -340,6 +340,8 @@ TEST(MailCompose, SubjectBeyondAsciiGoesInEncodedWords)
 		const char* bytes;
 	} cases[] = {
 		{"Gr\xc3\xbc\xc3\x9f" "e", "iso-8859-1", "Gr\xfc\xdf" "e"},
+		// Not UTF-8: taken as already in the set asked for.
+		{"Gr\xfc\xdf" "e", "iso-8859-1", "Gr\xfc\xdf" "e"},
 		{"Prix: 5 \xe2\x82\xac, d\xc3\xa9j\xc3\xa0 pay\xc3\xa9", "utf-8",
 			"Prix: 5 \xe2\x82\xac, d\xc3\xa9j\xc3\xa0 pay\xc3\xa9"},
 	};
@@ -475,6 +477,11 @@ TEST(MailCompose, ContentAddsUpOrReplaces)
 	// Bytes that are not UTF-8 are taken as already in the set asked for.
 	ASSERT_EQ(draft.AddText("caf\xe9", 4, "iso-8859-1", true), B_OK);
 	Parsed parsed = parse(draft.Compose(0));
+	EXPECT_EQ(value(parsed, "Content-Type"), "text/plain; charset=iso-8859-1");
+	EXPECT_EQ(decode_qp(parsed.body), "caf\xe9\n");
+	// ... and never declared as UTF-8, which they are not.
+	ASSERT_EQ(draft.AddText("caf\xe9", 4, "utf-8", true), B_OK);
+	parsed = parse(draft.Compose(0));
 	EXPECT_EQ(value(parsed, "Content-Type"), "text/plain; charset=iso-8859-1");
 	EXPECT_EQ(decode_qp(parsed.body), "caf\xe9\n");
 }

@@ -19,6 +19,11 @@ std::string mail_charset_from_name(const char* name);
 
 bool mail_is_valid_utf8(const std::string& text);
 
+// The set to declare for text that is not UTF-8 after all: most likely it is
+// already in the set asked for, as older programs gave it; if that set is
+// UTF-8, ISO-8859-1, where every byte is a character. Nothing is dropped.
+std::string mail_charset_for_other_bytes(const std::string& charset);
+
 // The UTF-8 text in the character set; false when the set cannot hold every
 // character (nothing is replaced or dropped).
 bool mail_convert_from_utf8(const std::string& text, const std::string& charset,
