@@ -128,6 +128,17 @@ ControlLook::DrawLabel(BView* view, const char* label, BRect rect, uint32 flags,
 }
 
 void
+ControlLook::DrawLabel(BView* view, const char* label, BPoint where, uint32 flags)
+{
+	if (label == NULL)
+		return;
+	view->SetDrawingMode(B_OP_OVER);
+	view->SetHighColor((flags & kDisabled) != 0 ? shade(fPanel, B_DISABLED_LABEL_TINT) : kBlack);
+	view->DrawString(label, where);
+	view->SetDrawingMode(B_OP_COPY);
+}
+
+void
 ControlLook::DrawCheckBox(BView* view, BRect box, uint32 flags)
 {
 	bool disabled = (flags & kDisabled) != 0;

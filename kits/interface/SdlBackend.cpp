@@ -353,9 +353,10 @@ SdlBackend::_Translate(const SDL_Event& event, std::vector<InputEvent>& events)
 			// With Command or Control held, letters type no text: send them here.
 			if (byte == 0 && (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) != 0
 				&& event.key.keysym.sym < 128 && event.key.keysym.sym >= 32) {
+				// The letter itself, also with Control: a control code would
+				// read as a key (Ctrl+A as B_HOME), and the kits take Control
+				// as well as Command for the shortcuts.
 				byte = (char)event.key.keysym.sym;
-				if (modifiers & B_CONTROL_KEY)
-					byte &= 0x1f;
 			}
 			if (byte == 0)
 				return;

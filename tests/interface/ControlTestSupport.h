@@ -44,7 +44,9 @@ private:
 	std::vector<BMessage> fMessages;
 };
 
-// A handler living in a window's looper; read it with the window locked.
+// A handler living in a window's looper; read it with the window locked,
+// after one more BTest::Sync(): what a control sends while it handles input
+// is queued behind the harness's own sync message.
 class RecordingHandler : public BHandler {
 public:
 	RecordingHandler() : BHandler("recording handler") {}

@@ -37,6 +37,7 @@ TEST_F(ControlsTest, ClickSendsTheMessageToAHandlerOrALooperTarget)
 
 	ASSERT_EQ(BTest::Click(toHandler, BPoint(20, 10)), B_OK);
 	ASSERT_EQ(BTest::Click(toLooper, BPoint(20, 10)), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	ASSERT_TRUE(BTest::WaitFor([&] { return looper->Count() == 1; }));
 	BTest::Locked(window, [&] {
 		ASSERT_EQ(handler->messages.size(), 1u);
@@ -81,11 +82,13 @@ TEST_F(ControlsTest, ReleasingOutsideOrADisabledButtonSendsNothing)
 	BTest::Locked(window, [&] { EXPECT_EQ(button->Value(), B_CONTROL_ON); });
 	ASSERT_EQ(BTest::MoveMouse(button, BPoint(200, 100)), B_OK);
 	ASSERT_EQ(BTest::MouseUp(button, BPoint(200, 100)), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		EXPECT_TRUE(handler->messages.empty());
 		button->SetEnabled(false);
 	});
 	ASSERT_EQ(BTest::Click(button, BPoint(20, 10)), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		EXPECT_TRUE(handler->messages.empty());
 		// Invoke without a message is refused.
@@ -120,6 +123,7 @@ TEST_F(ControlsTest, DefaultButtonGrowsAndAnswersEnterAnywhere)
 	EXPECT_TRUE(is_color(BTest::PixelAt(window, BPoint(97, 110)), 0, 0, 0));
 
 	ASSERT_EQ(BTest::PressKey(window, "\n", 0), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		ASSERT_EQ(handler->messages.size(), 1u);
 		EXPECT_EQ(handler->messages[0].what, kPressed);
@@ -132,6 +136,7 @@ TEST_F(ControlsTest, DefaultButtonGrowsAndAnswersEnterAnywhere)
 		EXPECT_EQ(ok->Frame(), BRect(100, 100, 174, 123));
 	});
 	ASSERT_EQ(BTest::PressKey(window, "\n", 0), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		ASSERT_EQ(handler->messages.size(), 2u);
 		EXPECT_EQ(handler->messages[1].what, kToggled);
@@ -151,6 +156,7 @@ TEST_F(ControlsTest, CheckBoxTogglesByClickAndSpace)
 
 	// A click on the label counts as much as one on the box.
 	ASSERT_EQ(BTest::Click(box, BPoint(60, 8)), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		EXPECT_EQ(box->Value(), B_CONTROL_ON);
 		ASSERT_EQ(handler->messages.size(), 1u);
@@ -166,6 +172,7 @@ TEST_F(ControlsTest, CheckBoxTogglesByClickAndSpace)
 	float middle = floorf((frame.top + frame.bottom + 1) / 2);
 	EXPECT_TRUE(is_color(BTest::PixelAt(window, BPoint(frame.left + 6, middle - 1)), 0, 0, 0));
 	ASSERT_EQ(BTest::PressKey(window, " "), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		EXPECT_EQ(box->Value(), B_CONTROL_OFF);
 		EXPECT_EQ(handler->messages.size(), 2u);
@@ -199,6 +206,7 @@ TEST_F(ControlsTest, CheckBoxLowerThanItsFontGrowsAndStaysClickable)
 	}
 	EXPECT_TRUE(dark);
 	ASSERT_EQ(BTest::Click(box, BPoint(5, frame.Height() / 2)), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] {
 		EXPECT_EQ(box->Value(), B_CONTROL_ON);
 		EXPECT_EQ(handler->messages.size(), 1u);
@@ -254,5 +262,6 @@ TEST_F(ControlsTest, TabMovesTheFocusThroughNavigableViews)
 		third->SetTarget(handler);
 	});
 	ASSERT_EQ(BTest::PressKey(window, " "), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
 	BTest::Locked(window, [&] { EXPECT_EQ(handler->messages.size(), 1u); });
 }

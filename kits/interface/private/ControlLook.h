@@ -38,6 +38,8 @@ public:
 	// alignment; the focus mark is a line under it.
 	void DrawLabel(BView* view, const char* label, BRect rect, uint32 flags,
 		alignment align = B_ALIGN_LEFT);
+	// A label whose baseline starts at where (to line up with other text).
+	void DrawLabel(BView* view, const char* label, BPoint where, uint32 flags);
 	// The box of a check box (about 12 x 12) with its mark when activated.
 	void DrawCheckBox(BView* view, BRect box, uint32 flags);
 	// A sunken frame, two pixels deep, of a text field or a scroll view;
