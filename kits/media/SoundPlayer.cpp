@@ -33,6 +33,9 @@ struct BSoundPlayer::Playing {
 	SoundStream* stream;
 	float volume;
 	bigtime_t startAt;
+	// Past its end or stopped; stays listed, unheard, until the player has
+	// let go of it, so that a waiter wakes to a sound fully done with.
+	bool ending = false;
 };
 
 BSoundPlayer::BSoundPlayer(const char* name, BufferPlayerFunc playerFunction,
@@ -191,7 +194,7 @@ BSoundPlayer::SetSoundVolume(play_id id, float newVolume)
 {
 	std::lock_guard<std::mutex> lock(fLock);
 	for (Playing& playing : fSounds) {
-		if (playing.id == id) {
+		if (playing.id == id && !playing.ending) {
 			playing.volume = clamped_volume(newVolume);
 			return B_OK;
 		}
@@ -205,7 +208,7 @@ BSoundPlayer::IsPlaying(play_id id)
 	std::lock_guard<std::mutex> lock(fLock);
 	for (const Playing& playing : fSounds) {
 		if (playing.id == id)
-			return true;
+			return !playing.ending;
 	}
 	return false;
 }
@@ -216,17 +219,16 @@ BSoundPlayer::StopPlaying(play_id id)
 	std::vector<Playing> stopped;
 	{
 		std::lock_guard<std::mutex> lock(fLock);
-		for (auto it = fSounds.begin(); it != fSounds.end(); ++it) {
-			if (it->id == id) {
-				stopped.push_back(*it);
-				fSounds.erase(it);
+		for (Playing& playing : fSounds) {
+			if (playing.id == id && !playing.ending) {
+				playing.ending = true;
+				stopped.push_back(playing);
 				break;
 			}
 		}
-		if (stopped.empty())
-			return B_ENTRY_NOT_FOUND;
-		fSoundsChanged.notify_all();
 	}
+	if (stopped.empty())
+		return B_ENTRY_NOT_FOUND;
 	_Finish(stopped, false);
 	return B_OK;
 }
@@ -378,19 +380,14 @@ BSoundPlayer::_RenderBuffer(float* buffer, size_t frames)
 	{
 		std::lock_guard<std::mutex> lock(fLock);
 		bigtime_t now = system_time();
-		for (auto it = fSounds.begin(); it != fSounds.end();) {
-			if (it->startAt > now) {
-				++it;
+		for (Playing& playing : fSounds) {
+			if (playing.ending || playing.startAt > now)
 				continue;
+			if (playing.stream->MixInto(buffer, frames, channels, playing.volume) < frames) {
+				playing.ending = true;
+				ended.push_back(playing);
 			}
-			if (it->stream->MixInto(buffer, frames, channels, it->volume) < frames) {
-				ended.push_back(*it);
-				it = fSounds.erase(it);
-			} else
-				++it;
 		}
-		if (!ended.empty())
-			fSoundsChanged.notify_all();
 		volume = fVolume;
 	}
 	for (size_t i = 0; i < samples; i++) {
@@ -421,10 +418,24 @@ BSoundPlayer::_Notify(sound_player_notification what, play_id id, bool gotToPlay
 void
 BSoundPlayer::_Finish(std::vector<Playing>& done, bool gotToPlay)
 {
+	if (done.empty())
+		return;
 	for (Playing& playing : done) {
 		delete playing.stream;
 		playing.sound->ReleaseRef();
 		_Notify(B_SOUND_DONE, playing.id, gotToPlay);
+	}
+	{
+		std::lock_guard<std::mutex> lock(fLock);
+		for (const Playing& playing : done) {
+			for (auto it = fSounds.begin(); it != fSounds.end(); ++it) {
+				if (it->id == playing.id) {
+					fSounds.erase(it);
+					break;
+				}
+			}
+		}
+		fSoundsChanged.notify_all();
 	}
 	done.clear();
 }
@@ -444,9 +455,12 @@ BSoundPlayer::_StopOutput(bool flush)
 	std::vector<Playing> dropped;
 	{
 		std::lock_guard<std::mutex> lock(fLock);
-		dropped.swap(fSounds);
-		if (!dropped.empty())
-			fSoundsChanged.notify_all();
+		for (Playing& playing : fSounds) {
+			if (!playing.ending) {
+				playing.ending = true;
+				dropped.push_back(playing);
+			}
+		}
 	}
 	_Finish(dropped, false);
 }

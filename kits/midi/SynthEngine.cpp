@@ -272,8 +272,9 @@ bool
 SynthEngine::Render(float* stereo, size_t frames)
 {
 	std::lock_guard<std::mutex> lock(fLock);
-	bool sounding = fSynth != NULL && !fPaused
-		&& (fPlaying || fluid_synth_get_active_voice_count(fSynth) > 0);
+	// A tune that ended, faded or was stopped is silent at once: no notes
+	// or reverb ringing on.
+	bool sounding = fSynth != NULL && !fPaused && fPlaying;
 	if (!sounding) {
 		memset(stereo, 0, frames * 2 * sizeof(float));
 		return false;
