@@ -3,6 +3,7 @@
 // is read back with Python's email package, as a mail reader would.
 #include <MailMessage.h>
 
+#include "MailShapes.h"
 #include "SmtpStore.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -177,9 +177,8 @@ TEST_F(MailDelivery, EuroAndAccentsArriveIntact)
 	EXPECT_EQ(mailRead["date-has-offset"], "True");
 	EXPECT_EQ(mailRead["defects"], "0");
 	// Our own Message-ID, not one msmtp made up, and every field once.
-	EXPECT_TRUE(std::regex_match(mailRead["message-id"],
-		std::regex("<[0-9]{14}\\.[0-9]+\\.[0-9]+\\.[0-9a-f]{16}@[A-Za-z0-9.-]+>")))
-		<< mailRead["message-id"];
+	std::string id = mailRead["message-id"];
+	EXPECT_TRUE(is_message_id(id) && is_digits(id, 1, 14) && id[15] == '.') << id;
 	for (const char* name : {"Date", "From", "Message-ID", "To", "Subject", "MIME-Version",
 			 "Content-Type", "Content-Transfer-Encoding"})
 		EXPECT_EQ(mailRead[std::string("count ") + name], "1") << name;
@@ -268,9 +267,12 @@ TEST_F(MailDelivery, SendmailFailuresAreReported)
 		status_t status = Send("friend@localhost", "group", "hello");
 		std::string error = testing::internal::GetCapturedStderr();
 		EXPECT_NE(status, B_OK);
-		EXPECT_TRUE(std::regex_search(error,
-			std::regex("(^|\n)Mail not sent: " + sBin + "/sendmail failed with exit status "
-				"[0-9]+ \\([^\n]+\\)\\.\n$")))
+		// msmtp says why first; our line closes the report.
+		std::string ours = "Mail not sent: " + sBin + "/sendmail failed with exit status ";
+		size_t line = error.rfind(ours);
+		EXPECT_TRUE(line != std::string::npos && (line == 0 || error[line - 1] == '\n')
+			&& error.find('\n', line) == error.size() - 1
+			&& error.compare(error.size() - 3, 3, ").\n") == 0)
 			<< error;
 	}
 	if (access("/etc/msmtprc", F_OK) != 0) {
