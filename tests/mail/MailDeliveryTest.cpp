@@ -17,7 +17,9 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -220,6 +222,31 @@ TEST_F(MailDelivery, TwoLetterAddressIsStillHandedOver)
 	EXPECT_EQ(sStore->Recipients(before + 1), "ab\n");
 	// Addresses go as given: the reader finds this one wanting, as it is.
 	EXPECT_EQ(read_mail(sStore->MailPath(before + 1), false)["to"], "ab");
+}
+
+
+TEST_F(MailDelivery, TwoSendsAtOnceBothArrive)
+{
+	// "send it" pressed twice: two send threads, each with its own sendmail,
+	// neither holding the other's pipe open.
+	int before = sStore->CountMails();
+	status_t first = B_ERROR;
+	status_t second = B_ERROR;
+	std::thread one([&] { first = Send("one@localhost", "first", "eins \xe2\x82\xac"); });
+	std::thread two([&] { second = Send("two@localhost", "second", "zwei \xc3\xa9"); });
+	one.join();
+	two.join();
+	EXPECT_EQ(first, B_OK);
+	EXPECT_EQ(second, B_OK);
+	ASSERT_EQ(sStore->CountMails(), before + 2);
+	std::set<std::string> recipients;
+	std::set<std::string> ids;
+	for (int number = before + 1; number <= before + 2; number++) {
+		recipients.insert(sStore->Recipients(number));
+		ids.insert(read_mail(sStore->MailPath(number))["message-id"]);
+	}
+	EXPECT_EQ(recipients, (std::set<std::string>{"one@localhost\n", "two@localhost\n"}));
+	EXPECT_EQ(ids.size(), 2u);
 }
 
 
