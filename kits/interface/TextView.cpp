@@ -3,6 +3,7 @@
 #include <AppDefs.h>
 #include <Clipboard.h>
 #include <Message.h>
+#include <ScrollView.h>
 #include <TypeConstants.h>
 #include <Window.h>
 
@@ -364,8 +365,12 @@ void
 BTextView::MakeFocus(bool focus)
 {
 	BView::MakeFocus(focus);
-	if (Window() != NULL)
+	if (Window() != NULL) {
 		Invalidate();
+		// A scroll view round the text shows the focus on its border.
+		if (BScrollView* scrollView = dynamic_cast<BScrollView*>(Parent()))
+			scrollView->Invalidate();
+	}
 }
 
 void
@@ -1130,6 +1135,9 @@ BTextView::ScrollToOffset(int32 offset)
 		widest = std::max(widest, l.width);
 	float maxLeft = std::max(0.0f, fTextRect.left + widest + 2 - bounds.Width());
 	float left = std::clamp(bounds.left + dx, 0.0f, std::max(maxLeft, x - bounds.Width() + 1));
+	// The first line comes with the margin above the text rectangle.
+	if (line == 0)
+		top = std::min(top, 0.0f);
 	if (top < bounds.top)
 		dy = top - bounds.top;
 	else if (bottom > bounds.bottom)
@@ -1359,6 +1367,25 @@ BTextView::_Command(char key)
 void
 BTextView::_UpdateScrollBars()
 {
+	BRect bounds = Bounds();
+	if (BScrollBar* bar = ScrollBar(B_VERTICAL)) {
+		float height = TextHeight(0, CountLines() - 1) + fTextRect.top * 2;
+		float visible = bounds.Height() + 1;
+		float line = LineHeight(0);
+		bar->SetRange(0, std::max(0.0f, ceilf(height - visible)));
+		bar->SetProportion(height > 0 ? std::min(1.0f, visible / height) : 1);
+		bar->SetSteps(line, std::max(line, visible - line));
+	}
+	if (BScrollBar* bar = ScrollBar(B_HORIZONTAL)) {
+		float widest = 0;
+		for (const Line& l : fLines)
+			widest = std::max(widest, l.width);
+		float width = std::max(widest, fTextRect.Width() + 1) + fTextRect.left * 2;
+		float visible = bounds.Width() + 1;
+		bar->SetRange(0, std::max(0.0f, ceilf(width - visible)));
+		bar->SetProportion(width > 0 ? std::min(1.0f, visible / width) : 1);
+		bar->SetSteps(10, std::max(10.0f, visible - 10));
+	}
 }
 
 void

@@ -3,6 +3,7 @@
 #include <AppDefs.h>
 #include <Bitmap.h>
 #include <Message.h>
+#include <ScrollBar.h>
 #include <Window.h>
 
 #include <DisplayServer.h>
@@ -31,6 +32,10 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 
 BView::~BView()
 {
+	if (fHorScroller != NULL)
+		fHorScroller->fTarget = NULL;
+	if (fVerScroller != NULL)
+		fVerScroller->fTarget = NULL;
 	if (fParent != NULL)
 		RemoveSelf();
 	while (!fChildren.empty()) {
@@ -328,11 +333,25 @@ BView::ScrollTo(BPoint where)
 {
 	if (fOwner != NULL && !_CheckLock("ScrollTo"))
 		return;
-	fScroll = BPoint(roundf(where.x), roundf(where.y));
+	BPoint scroll(roundf(where.x), roundf(where.y));
+	if (scroll == fScroll)
+		return;
+	fScroll = scroll;
 	if (fOwner != NULL) {
 		fOwner->_ViewTreeChanged();
 		Invalidate();
 	}
+	// The bars show where the view now is.
+	if (fHorScroller != NULL)
+		fHorScroller->SetValue(fScroll.x);
+	if (fVerScroller != NULL)
+		fVerScroller->SetValue(fScroll.y);
+}
+
+BScrollBar*
+BView::ScrollBar(orientation posture) const
+{
+	return posture == B_VERTICAL ? fVerScroller : fHorScroller;
 }
 
 void

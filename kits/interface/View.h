@@ -12,6 +12,7 @@
 
 class BBitmap;
 class BMessage;
+class BScrollBar;
 class BWindow;
 
 // A rectangle of a window that draws itself and hears the mouse and keys.
@@ -70,6 +71,8 @@ public:
 	void ScrollTo(BPoint where);
 	void ScrollTo(float x, float y) { ScrollTo(BPoint(x, y)); }
 	void ScrollBy(float dx, float dy);
+	// The scroll bar that targets this view, if any.
+	BScrollBar* ScrollBar(orientation posture) const;
 	uint32 ResizingMode() const { return fFlags & 0x0000ffff; }
 	uint32 Flags() const { return fFlags & 0xffff0000; }
 	bool IsHidden() const;
@@ -173,6 +176,7 @@ public:
 
 private:
 	friend class BWindow;
+	friend class BScrollBar;
 
 	struct State {
 		rgb_color high = {0, 0, 0, 255};
@@ -215,6 +219,8 @@ private:
 	int32 fShowLevel = 0;
 	rgb_color fViewColor = {255, 255, 255, 255};
 	uint32 fEventMask = 0;
+	BScrollBar* fHorScroller = NULL;
+	BScrollBar* fVerScroller = NULL;
 	State fState;
 	std::vector<State> fStateStack;
 };
