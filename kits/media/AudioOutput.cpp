@@ -148,13 +148,20 @@ AudioOutput::Create(float frameRate, uint32 channelCount, size_t bufferFrames,
 		bufferFrames = 1024;
 	const char* choice = getenv("BE_AUDIO_OUTPUT");
 	bool silentOnly = choice != NULL && strcmp(choice, "silent") == 0;
-	if (!silentOnly && channelCount <= 8 && sdl_audio_ready()) {
-		SdlOutput* output = new SdlOutput(channelCount, render, cookie);
-		if (output->Open(frameRate, bufferFrames))
-			return output;
-		delete output;
-		if (choice != NULL && strcmp(choice, "sdl") == 0)
-			fprintf(stderr, "audio: no sound device (%s), playing silently\n", SDL_GetError());
+	if (!silentOnly) {
+		// Without any device listed, opening the default one fails anyway,
+		// and ALSA would fill standard error saying so.
+		if (channelCount <= 8 && sdl_audio_ready() && SDL_GetNumAudioDevices(0) != 0) {
+			SdlOutput* output = new SdlOutput(channelCount, render, cookie);
+			if (output->Open(frameRate, bufferFrames))
+				return output;
+			delete output;
+		}
+		if (choice != NULL && strcmp(choice, "sdl") == 0) {
+			const char* driver = SDL_GetCurrentAudioDriver();
+			fprintf(stderr, "audio: no sound device through SDL (driver %s), playing silently\n",
+				driver != NULL ? driver : "none");
+		}
 	}
 	return new SilentOutput(frameRate, channelCount, bufferFrames, render, cookie);
 }

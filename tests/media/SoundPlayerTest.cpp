@@ -254,3 +254,24 @@ TEST(SoundPlayer, RefusesWhatItCannotPlay)
 	EXPECT_EQ(sound->RefCount(), 1);
 	sound->ReleaseRef();
 }
+
+// A machine with a sound card goes through SDL; SDL's dummy driver stands
+// in for the card here.
+TEST(SoundPlayer, PlaysThroughAnSdlDeviceToo)
+{
+	setenv("SDL_AUDIODRIVER", "dummy", 1);
+	setenv("BE_AUDIO_OUTPUT", "sdl", 1);
+	BSound* sound = trucage();
+	BSoundPlayer player(&sound->Format(), "device");
+	status_t started = player.Start();
+	setenv("BE_AUDIO_OUTPUT", "silent", 1);
+	ASSERT_EQ(started, B_OK);
+	EXPECT_FALSE(player.IsSilent());
+	bigtime_t duration = sound->Duration();
+	bigtime_t start = system_time();
+	play_id id = player.StartPlaying(sound);
+	sound->ReleaseRef();
+	EXPECT_EQ(player.WaitForSound(id), B_OK);
+	EXPECT_GE(system_time() - start, duration / 2);
+	player.Stop();
+}
