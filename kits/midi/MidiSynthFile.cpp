@@ -22,6 +22,8 @@ const size_t kBufferFrames = 1024;
 // MIDI files are small; anything this big is not one.
 const off_t kMaxFileSize = 16 * 1024 * 1024;
 const bigtime_t kFadeTime = 1000000;
+// Louder than this only clips.
+const double kMaxVolume = 4.0;
 
 status_t
 read_file(const char* path, std::vector<uint8>& into)
@@ -198,10 +200,9 @@ BMidiSynthFile::EnableLooping(bool loop)
 void
 BMidiSynthFile::SetVolume(double volume)
 {
-	fVolume = volume > 0 ? volume : 0;
+	fVolume = volume > 0 ? (volume < kMaxVolume ? volume : kMaxVolume) : 0;
 	if (fEngine != NULL)
 		fEngine->SetVolume((float)fVolume);
-	fVolume = fEngine != NULL ? fEngine->Volume() : fVolume;
 }
 
 double

@@ -187,8 +187,39 @@ TEST(SynthEngine, LoopingTunePlaysOnPastItsEndUntilStopped)
 	std::vector<float> fading = render(engine, 1.2);
 	EXPECT_TRUE(engine.IsFinished());
 	std::vector<float> firstTenth(fading.begin(), fading.begin() + (size_t)kRate / 5);
-	std::vector<float> lastTenth(fading.begin() + (size_t)(kRate * 1.6), fading.begin() + (size_t)(kRate * 1.8));
+	std::vector<float> lastTenth(
+		fading.begin() + (size_t)(kRate * 1.6), fading.begin() + (size_t)(kRate * 1.8));
 	EXPECT_LT(loudness(lastTenth).peak, loudness(firstTenth).peak);
+}
+
+TEST(SynthEngine, PauseHoldsTheTuneAndVolumeScalesIt)
+{
+	std::vector<uint8> tune = ReadFile(TreeFile("music/star.mid"));
+	SynthEngine engine(kRate);
+	ASSERT_EQ(engine.InitCheck(), B_OK);
+	ASSERT_EQ(engine.Load(tune.data(), tune.size()), B_OK);
+	ASSERT_EQ(engine.Start(false), B_OK);
+	Loudness full = loudness(render(engine, 1.0));
+
+	engine.SetPaused(true);
+	int32 heldAt = engine.CurrentTick();
+	EXPECT_EQ(loudness(render(engine, 0.5)).peak, 0.0f);
+	EXPECT_EQ(engine.CurrentTick(), heldAt);
+	EXPECT_FALSE(engine.IsFinished());
+	engine.SetPaused(false);
+
+	engine.SetVolume(0.0f);
+	EXPECT_EQ(loudness(render(engine, 0.5)).peak, 0.0f);
+	EXPECT_GT(engine.CurrentTick(), heldAt);
+	engine.SetVolume(100.0f);
+	EXPECT_EQ(engine.Volume(), 4.0f);
+	engine.SetVolume(1.0f);
+	EXPECT_GT(full.peak, 0.0f);
+
+	// Moved back to the start, the tune plays its opening again.
+	EXPECT_EQ(engine.SeekTick(0), B_OK);
+	render(engine, 0.1);
+	EXPECT_LT(engine.CurrentTick(), heldAt);
 }
 
 TEST(SynthEngine, MissingSoundFontIsAClearErrorNotACrash)
