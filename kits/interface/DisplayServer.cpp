@@ -177,6 +177,27 @@ DisplayServer::_WindowAt(BPoint screen)
 	return NULL;
 }
 
+DisplayServer::Entry*
+DisplayServer::_TopMenu()
+{
+	for (auto it = fEntries.rbegin(); it != fEntries.rend(); ++it) {
+		if (it->visible && it->feel == kMenuWindowFeel)
+			return &*it;
+	}
+	return NULL;
+}
+
+void
+DisplayServer::_KeepMenusOnTop()
+{
+	std::stable_partition(fEntries.begin(), fEntries.end(),
+		[](const Entry& e) { return e.feel != kMenuWindowFeel; });
+	for (Entry& entry : fEntries) {
+		if (entry.feel == kMenuWindowFeel && entry.visible)
+			fBackend->Raise(entry.id);
+	}
+}
+
 void
 DisplayServer::_Post(Entry* entry, BMessage* message)
 {
@@ -187,7 +208,7 @@ DisplayServer::_Post(Entry* entry, BMessage* message)
 
 void
 DisplayServer::AddWindow(BWindow* window, const std::shared_ptr<ServerWindow>& buffer,
-	BRect frame, const char* title, window_look look, uint32 flags)
+	BRect frame, const char* title, window_look look, uint32 flags, window_feel feel)
 {
 	Command command;
 	command.type = Command::ADD;
@@ -201,6 +222,7 @@ DisplayServer::AddWindow(BWindow* window, const std::shared_ptr<ServerWindow>& b
 		entry.title = title != NULL ? title : "";
 		entry.look = look;
 		entry.flags = flags;
+		entry.feel = feel;
 		buffer->id = entry.id;
 		fEntries.push_back(entry);
 		command.id = entry.id;
@@ -435,8 +457,19 @@ void
 DisplayServer::_SetActive(int32 id)
 {
 	std::lock_guard<std::mutex> guard(fWindowsLock);
+	if (Entry* menu = _Find(id); menu != NULL && menu->feel == kMenuWindowFeel) {
+		// A menu comes to the front; the window it belongs to stays active.
+		if (menu->visible) {
+			Entry moved = *menu;
+			fEntries.erase(fEntries.begin() + (menu - fEntries.data()));
+			fEntries.push_back(moved);
+			fBackend->Raise(id);
+		}
+		return;
+	}
 	if (id == fActive) {
 		fBackend->Raise(id);
+		_KeepMenusOnTop();
 		return;
 	}
 	if (Entry* old = _Find(fActive)) {
@@ -459,6 +492,7 @@ DisplayServer::_SetActive(int32 id)
 	message.AddInt64("when", system_time());
 	message.AddBool("active", true);
 	_Post(&fEntries.back(), &message);
+	_KeepMenusOnTop();
 }
 
 void
@@ -474,7 +508,16 @@ DisplayServer::_Route(const InputEvent& event)
 				fMouse = event.where;
 				fButtons = event.buttons;
 				Entry* entry = NULL;
-				if (event.window >= 0)
+				Entry* topMenu = _TopMenu();
+				if (topMenu != NULL) {
+					// Open menus take the mouse: the one under the pointer, or
+					// the topmost, which closes on a press outside. Nothing else
+					// hears that press.
+					entry = _WindowAt(event.where);
+					if (entry == NULL || entry->feel != kMenuWindowFeel)
+						entry = topMenu;
+					fMouseWindow = -1;
+				} else if (event.window >= 0)
 					entry = _Find(event.window);
 				else if (fMouseWindow >= 0)
 					entry = _Find(fMouseWindow);
@@ -503,12 +546,13 @@ DisplayServer::_Route(const InputEvent& event)
 					fLastClickWhere = event.where;
 					fLastClickWindow = entry->id;
 					message.AddInt32("clicks", fClicks);
-					if (entry->id != fActive)
+					if (entry->id != fActive && topMenu == NULL)
 						activate = entry->id;
 				}
 				// The window where a button went down gets the mouse until all
 				// buttons are up again.
-				fMouseWindow = event.buttons != 0 ? entry->id : -1;
+				if (topMenu == NULL)
+					fMouseWindow = event.buttons != 0 ? entry->id : -1;
 				_Post(entry, &message);
 			}
 			if (activate >= 0)
@@ -518,7 +562,10 @@ DisplayServer::_Route(const InputEvent& event)
 		case InputEvent::KEY_DOWN:
 		case InputEvent::KEY_UP: {
 			std::lock_guard<std::mutex> guard(fWindowsLock);
-			Entry* entry = _Find(event.window >= 0 ? event.window : fActive);
+			// An open menu hears the keys before the window it belongs to.
+			Entry* entry = _TopMenu();
+			if (entry == NULL)
+				entry = _Find(event.window >= 0 ? event.window : fActive);
 			if (entry == NULL)
 				break;
 			BMessage message(event.type == InputEvent::KEY_DOWN ? B_KEY_DOWN : B_KEY_UP);

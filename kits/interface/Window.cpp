@@ -310,7 +310,8 @@ BWindow::Show()
 	if (fShowLevel == 0) {
 		DisplayServer* server = DisplayServer::Default();
 		if (fServerWindow->id < 0)
-			server->AddWindow(this, fServerWindow, fFrame, fTitle.String(), fLook, fFlags);
+			server->AddWindow(this, fServerWindow, fFrame, fTitle.String(), fLook, fFlags,
+				fFeel);
 		server->SetVisible(fServerWindow->id, true);
 		_Invalidate(BRegion(Bounds()));
 	}

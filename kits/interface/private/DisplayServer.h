@@ -30,6 +30,12 @@ struct ServerWindow {
 	bool presentPending = false;
 };
 
+// The feel of a menu's own window. While one is shown, the menus get the
+// mouse (the one under the pointer, else the topmost, so a click outside
+// reaches it and closes it) and the keys; it never takes the activation
+// from the window the menu belongs to and stays above the other windows.
+const window_feel kMenuWindowFeel = (window_feel)1025;
+
 // Answered by a window once it has handled everything posted before it
 // (field "semaphore", a sem_id); the test harness waits on it.
 enum { kWindowSyncMessage = '_WSY' };
@@ -71,7 +77,8 @@ public:
 	const char* BackendName() const;
 
 	void AddWindow(BWindow* window, const std::shared_ptr<ServerWindow>& buffer, BRect frame,
-		const char* title, window_look look, uint32 flags);
+		const char* title, window_look look, uint32 flags,
+		window_feel feel = B_NORMAL_WINDOW_FEEL);
 	// After this returns, nothing more is posted to the window.
 	void RemoveWindow(int32 id);
 	void SetFrame(int32 id, BRect frame);
@@ -100,6 +107,7 @@ private:
 		BString title;
 		window_look look;
 		uint32 flags;
+		window_feel feel = B_NORMAL_WINDOW_FEEL;
 		bool visible = false;
 	};
 	struct Command {
@@ -120,6 +128,8 @@ private:
 	void _Route(const InputEvent& event);
 	Entry* _Find(int32 id);
 	Entry* _WindowAt(BPoint screen);
+	Entry* _TopMenu();
+	void _KeepMenusOnTop();
 	void _Post(Entry* entry, BMessage* message);
 	void _SetActive(int32 id);
 
