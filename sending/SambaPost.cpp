@@ -1,6 +1,8 @@
 #include "SambaPost.h"
 
+#include <Alert.h>
 #include <Errors.h>
+#include <InterfaceDefs.h>
 
 #include <errno.h>
 #include <fcntl.h>
@@ -106,11 +108,14 @@ cut_to(BString* text, int32 maxBytes)
 	text->Truncate(length);
 }
 
+// The alert lives and closes on its own; the worker goes on at once.
 void
-show_alert(const samba_alert& alert)
+show_alert(const samba_alert& texts)
 {
-	// TODO: a BAlert, as soon as the interface kit has one.
-	(void)alert;
+	BAlert* alert = new BAlert(texts.title.String(), texts.text.String(), texts.button.String(),
+		NULL, NULL, B_WIDTH_AS_USUAL, B_OFFSET_SPACING, B_WARNING_ALERT);
+	alert->SetShortcut(0, B_ESCAPE);
+	alert->Go(NULL);
 }
 
 } // namespace
@@ -119,8 +124,10 @@ show_alert(const samba_alert& alert)
 void
 samba_post(const char* destination, const char* text, const char* sender)
 {
+	if (destination == NULL)
+		destination = "";
 	samba_reply reply;
-	samba_run(destination, text, sender, &reply);
+	samba_run(destination, text != NULL ? text : "", sender != NULL ? sender : "", &reply);
 	show_alert(samba_alert_for(samba_classify(reply), destination, reply));
 }
 

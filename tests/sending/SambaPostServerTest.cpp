@@ -3,6 +3,7 @@
 // broadcast on the loopback interface, so nothing leaves the machine.
 
 #include "Process.h"
+#include "SambaAlert.h"
 
 #include <MessageNames.h>
 #include <SambaPost.h>
@@ -69,11 +70,14 @@ protected:
 			"\tbind interfaces only = yes\n";
 		setenv("SMB_CONF_PATH", (sDir->Path() + "/client.conf").c_str(), 1);
 		setenv("BE_BOOT_VOLUME", (sDir->Path() + "/server/boot").c_str(), 1);
+		sApp = new BTest::HeadlessApp();
 	}
 
 	static void TearDownTestSuite()
 	{
 		Switch(kStopped);
+		delete sApp;
+		sApp = NULL;
 		unsetenv("SMB_CONF_PATH");
 		unsetenv("BE_BOOT_VOLUME");
 		delete sDir;
@@ -126,14 +130,17 @@ protected:
 		return records;
 	}
 
-	static samba_outcome Send(const char* destination, const char* text, const char* sender,
-		samba_reply* reply)
+	// Sends as the private popup window does, and answers the alert the
+	// user then sees.
+	static ShownAlert Post(const char* destination, const char* text, const char* sender,
+		const char* screenshot)
 	{
-		EXPECT_EQ(samba_run(destination, text, sender, reply), B_OK);
-		return samba_classify(*reply);
+		samba_post(destination, text, sender);
+		return take_samba_alert(screenshot);
 	}
 
 	static TempDir* sDir;
+	static inline BTest::HeadlessApp* sApp = NULL;
 	static ServerState sState;
 };
 
@@ -146,9 +153,10 @@ TEST_F(SambaServer, ASentMessageArrivesWithItsSender)
 {
 	Switch(kTakesMessages);
 	size_t before = Records().size();
-	samba_reply reply;
-	EXPECT_EQ(Send("127.0.0.1", "hello from samba_post", "alice", &reply), SAMBA_SENT)
-		<< reply.output << reply.errors;
+	ShownAlert alert = Post("127.0.0.1", "hello from samba_post", "alice", "samba_post_real_sent");
+	EXPECT_EQ(alert.title, "Pingbox") << alert.text;
+	EXPECT_EQ(alert.text, "\n\nMessage succesfully sent.");
+	EXPECT_EQ(alert.button, "ok");
 	std::vector<Tliste> records = WaitForRecords(before + 1);
 	ASSERT_EQ(records.size(), before + 1);
 	EXPECT_STREQ(records.back().message, "hello from samba_post");
@@ -165,9 +173,8 @@ TEST_F(SambaServer, ShellCharactersArriveAsTypedAndRunNothing)
 		+ traps.Path() + "/dollar) ; touch " + traps.Path() + "/semicolon > " + traps.Path()
 		+ "/redirect & echo $HOME | cat < /etc/passwd";
 	size_t before = Records().size();
-	samba_reply reply;
-	EXPECT_EQ(Send("127.0.0.1", text.c_str(), "mallory", &reply), SAMBA_SENT)
-		<< reply.output << reply.errors;
+	ShownAlert alert = Post("127.0.0.1", text.c_str(), "mallory", NULL);
+	EXPECT_EQ(alert.title, "Pingbox") << alert.text;
 	std::vector<Tliste> records = WaitForRecords(before + 1);
 	ASSERT_EQ(records.size(), before + 1);
 	EXPECT_EQ(std::string(records.back().message), text);
@@ -180,24 +187,27 @@ TEST_F(SambaServer, ShellCharactersArriveAsTypedAndRunNothing)
 TEST_F(SambaServer, AServerWithoutMessageCommandRefuses)
 {
 	Switch(kRefusesMessages);
-	samba_reply reply;
-	EXPECT_EQ(Send("127.0.0.1", "nobody listens", "alice", &reply), SAMBA_NOT_ACCEPTED)
-		<< reply.output << reply.errors;
-	EXPECT_EQ(reply.status, 0);
+	ShownAlert alert = Post("127.0.0.1", "nobody listens", "alice", "samba_post_real_refused");
+	EXPECT_EQ(alert.title, "error");
+	EXPECT_EQ(alert.text, "\n\n127.0.0.1 can't receive\nwinpopup messages.");
+	EXPECT_EQ(alert.button, "oki");
 }
 
 TEST_F(SambaServer, AnUnknownNameIsAnUnknownHost)
 {
-	samba_reply reply;
-	EXPECT_EQ(Send("NOSUCHMACHINE", "anyone?", "alice", &reply), SAMBA_UNKNOWN_HOST)
-		<< reply.output << reply.errors;
+	ShownAlert alert = Post("NOSUCHMACHINE", "anyone?", "alice", "samba_post_real_unknown");
+	EXPECT_EQ(alert.title, "error");
+	EXPECT_EQ(alert.text, "\n\nUnknown host : NOSUCHMACHINE");
 }
 
 TEST_F(SambaServer, ARefusedConnectionIsUnreachable)
 {
 	Switch(kStopped);
+	ShownAlert alert = Post("127.0.0.1", "is it on?", "alice", "samba_post_real_unreachable");
+	EXPECT_EQ(alert.title, "error");
+	EXPECT_EQ(alert.text, "\n\nHost unreachable: 127.0.0.1");
+	// What today's client says, for the record.
 	samba_reply reply;
-	EXPECT_EQ(Send("127.0.0.1", "is it on?", "alice", &reply), SAMBA_UNREACHABLE)
-		<< reply.output << reply.errors;
+	ASSERT_EQ(samba_run("127.0.0.1", "x", "alice", &reply), B_OK);
 	EXPECT_NE(strstr(reply.output, "NT_STATUS_CONNECTION_REFUSED"), nullptr) << reply.output;
 }

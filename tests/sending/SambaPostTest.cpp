@@ -3,6 +3,7 @@
 // what today's client prints, and how the process is fed and read.
 
 #include "Process.h"
+#include "SambaAlert.h"
 
 #include <SambaPost.h>
 
@@ -302,4 +303,67 @@ TEST(SambaRun, AMissingClientIsReported)
 	samba_alert alert = samba_alert_for(SAMBA_OTHER, "BOB", reply);
 	EXPECT_STREQ(alert.title.String(), "error");
 	EXPECT_STREQ(alert.text.String(), "smbclient: No such file or directory");
+}
+
+namespace {
+
+class StandInAlerts : public StandIn {
+protected:
+	static void SetUpTestSuite() { sApp = new BTest::HeadlessApp(); }
+	static void TearDownTestSuite()
+	{
+		delete sApp;
+		sApp = NULL;
+	}
+
+	static inline BTest::HeadlessApp* sApp = NULL;
+};
+
+} // namespace
+
+TEST_F(StandInAlerts, EachOutcomeShowsItsAlert)
+{
+	struct {
+		const char* output;
+		const char* title;
+		const char* text;
+		const char* button;
+		const char* screenshot;
+	} rows[] = {
+		{"Unknown host BOB\n", "error", "\n\nUnknown host : BOB", "oki",
+			"samba_post_unknown_host"},
+		{"Connection to BOB failed\n", "error", "\n\nHost unreachable: BOB", "oki",
+			"samba_post_unreachable"},
+		{"ERRmsgoff\n", "error", "\n\nBOB can't receive\nwinpopup messages.", "oki",
+			"samba_post_not_accepted"},
+		{"Type your message, ending it with a Control-D\nsent 5 bytes\n", "Pingbox",
+			"\n\nMessage succesfully sent.", "ok", "samba_post_sent"},
+		{"The client said something new.\n", "error", "The client said something new.\n", "oki",
+			"samba_post_other"},
+	};
+	for (const auto& row : rows) {
+		Answer(row.output);
+		samba_post("BOB", "hello", "alice");
+		ShownAlert alert = take_samba_alert(row.screenshot);
+		EXPECT_EQ(alert.title, row.title) << row.output;
+		EXPECT_EQ(alert.text, row.text) << row.output;
+		EXPECT_EQ(alert.button, row.button) << row.output;
+		EXPECT_EQ(alert.buttons, 1);
+		EXPECT_EQ(alert.type, B_WARNING_ALERT);
+		// Offset spacing makes the least width 335.
+		EXPECT_EQ(alert.width, 335);
+		EXPECT_TRUE(alert.escapePresses) << row.output;
+	}
+}
+
+TEST_F(StandInAlerts, AMissingClientShowsWhy)
+{
+	TempDir empty("murmelo-nopath");
+	std::string oldPath = getenv("PATH");
+	setenv("PATH", empty.Path().c_str(), 1);
+	samba_post("BOB", "hello", "alice");
+	setenv("PATH", oldPath.c_str(), 1);
+	ShownAlert alert = take_samba_alert();
+	EXPECT_EQ(alert.title, "error");
+	EXPECT_EQ(alert.text, "smbclient: No such file or directory");
 }
