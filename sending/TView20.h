@@ -1,0 +1,32 @@
+#ifndef _TVIEW20_H
+#define _TVIEW20_H
+
+#include <String.h>
+#include <View.h>
+
+class BButton;
+class BTextView;
+
+// The private popup window's view: the received text above, the answer
+// below, and SEND, which sends the answer on a thread of its own.
+class TView20 : public BView {
+public:
+	TView20(BRect frame, const char* text, const char* correspondent);
+
+	void AttachedToWindow() override;
+	void MessageReceived(BMessage* message) override;
+
+	const char* Correspondent() const { return fCorrespondent.String(); }
+
+private:
+	BTextView* fWrite = NULL;
+	BTextView* fRead = NULL;
+	BButton* fSend = NULL;
+	BString fCorrespondent;
+};
+
+// The body of the "et hop" send thread; takes ownership of its argument,
+// which TView20 makes when SEND is handled.
+int32 folge_entry(void* job);
+
+#endif

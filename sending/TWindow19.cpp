@@ -1,0 +1,17 @@
+#include "TWindow19.h"
+
+#include "TView20.h"
+
+TWindow19::TWindow19(const char* title, BRect frame, const char* text, const char* correspondent)
+	:
+	BWindow(frame, title, B_TITLED_WINDOW, B_NOT_RESIZABLE, B_CURRENT_WORKSPACE)
+{
+	AddChild(new TView20(Bounds(), text, correspondent));
+}
+
+bool
+TWindow19::QuitRequested()
+{
+	// Only this window goes; the application and the other windows stay.
+	return true;
+}
