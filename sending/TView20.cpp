@@ -4,6 +4,7 @@
 #include "PrivatePopupMessages.h"
 #include "SambaPost.h"
 
+#include <Alert.h>
 #include <Button.h>
 #include <Messenger.h>
 #include <OS.h>
@@ -27,8 +28,11 @@ struct send_job {
 void
 ask_for_name()
 {
-	// TODO: an alert asking for a name in the options window, once the kit
-	// has BAlert.
+	BAlert* alert = new BAlert("error",
+		"\n\nNothing was sent: set your name in the options window first.", "oki", NULL, NULL,
+		B_WIDTH_AS_USUAL, B_OFFSET_SPACING, B_WARNING_ALERT);
+	alert->SetShortcut(0, B_ESCAPE);
+	alert->Go(NULL);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "OptionsMessages.h"
 #include "advancedWindow.h"
 
+#include <Alert.h>
 #include <Box.h>
 #include <Button.h>
 #include <CheckBox.h>
@@ -97,8 +98,17 @@ TView13::MessageReceived(BMessage* message)
 			break;
 		case MSG_SAVE_CONFIG:
 		{
-			// TODO: tell the user of a failed save once the kit has BAlert.
-			_Save();
+			status_t status = _Save();
+			if (status != B_OK) {
+				// The entries stay in the window, so nothing typed is lost.
+				BString text("\n\nThe settings could not be saved:\n");
+				text << be_strerror(status);
+				BAlert* alert = new BAlert("error", text.String(), "oki", NULL, NULL,
+					B_WIDTH_AS_USUAL, B_OFFSET_SPACING, B_WARNING_ALERT);
+				alert->SetShortcut(0, B_ESCAPE);
+				alert->Go(NULL);
+				break;
+			}
 			Window()->Quit();
 			break;
 		}

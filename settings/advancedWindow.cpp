@@ -3,6 +3,7 @@
 #include "IrcSettings.h"
 #include "OptionsMessages.h"
 
+#include <Alert.h>
 #include <Autolock.h>
 #include <Button.h>
 #include <Errors.h>
@@ -69,8 +70,17 @@ advancedWindow::MessageReceived(BMessage* message)
 	if (message->what != MSG_IRC_SAVE)
 		return;
 
-	// TODO: tell the user of a failed save once the kit has BAlert.
-	SaveSettings2();
+	status_t status = SaveSettings2();
+	if (status != B_OK) {
+		// The entries stay in the window, so nothing typed is lost.
+		BString text("\n\nThe IRC settings could not be saved:\n");
+		text << be_strerror(status);
+		BAlert* alert = new BAlert("error", text.String(), "oki", NULL, NULL, B_WIDTH_AS_USUAL,
+			B_OFFSET_SPACING, B_WARNING_ALERT);
+		alert->SetShortcut(0, B_ESCAPE);
+		alert->Go(NULL);
+		return;
+	}
 	Quit();
 }
 

@@ -1,6 +1,7 @@
 // The private popup window on the headless display: its layout, and what
 // SEND does before anything can be sent.
 
+#include <Alert.h>
 #include <Button.h>
 #include <Harness.h>
 #include <Messenger.h>
@@ -127,7 +128,7 @@ TEST_F(PrivatePopup, KeepsItsCorrespondentToNinetyNineCharacters)
 	});
 }
 
-TEST_F(PrivatePopup, SendWithoutSettingsSendsNothingAndKeepsTheWindow)
+TEST_F(PrivatePopup, SendWithoutSettingsAsksForANameAndKeepsTheWindow)
 {
 	TWindow19* window = Open("are you there?", "BOB");
 	BMessenger messenger(window);
@@ -136,8 +137,13 @@ TEST_F(PrivatePopup, SendWithoutSettingsSendsNothingAndKeepsTheWindow)
 	ASSERT_NE(send, nullptr);
 	ASSERT_EQ(BTest::Click(send, BPoint(10, 10)), B_OK);
 
-	// TODO: wait for the alert asking for a name instead, once there is BAlert.
-	snooze(300000);
+	BAlert* alert = dynamic_cast<BAlert*>(BTest::WaitForWindow("error"));
+	ASSERT_NE(alert, nullptr);
+	std::string said;
+	BTest::Locked(alert, [&] { said = alert->Text(); });
+	EXPECT_NE(said.find("set your name in the options window"), std::string::npos) << said;
+	BTest::Locked(alert, [&] { EXPECT_EQ(alert->Shortcut(0), B_ESCAPE); });
+	BTest::WriteWindowPNG(alert, BTest::ScreenshotPath("private_popup_no_name").c_str());
 	EXPECT_FALSE(Sent());
 	EXPECT_TRUE(messenger.IsValid());
 	EXPECT_EQ(Text(window, "private_popup_read"), "are you there?");

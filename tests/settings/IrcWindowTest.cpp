@@ -1,6 +1,7 @@
 // The IRC options window on the headless display: its built-in frame and
 // texts, "Save that !", and what it restores from the file.
 
+#include <Alert.h>
 #include <Button.h>
 #include <Harness.h>
 #include <IrcSettings.h>
@@ -195,4 +196,21 @@ TEST_F(IrcWindow, AStoredTimeStampOutlivesASave)
 	SaveThat(window);
 	EXPECT_EQ(read_stored(Path(), "TimeStamp").bytes, std::vector<uint8>{1});
 	EXPECT_EQ(read_stored(Path(), "Paranoid").bytes, std::vector<uint8>{0});
+}
+
+TEST_F(IrcWindow, ASaveThatFailsSaysSoAndKeepsTheWindow)
+{
+	fVolume.Write("home/config", "in the way");
+	advancedWindow* window = Open();
+	SetText(window, "Nick", "kept");
+	BView* button = BTest::FindView(window, "Connect");
+	ASSERT_NE(button, nullptr);
+	ASSERT_EQ(BTest::Click(button, BPoint(5, 5)), B_OK);
+	BAlert* alert = dynamic_cast<BAlert*>(BTest::WaitForWindow("error"));
+	ASSERT_NE(alert, nullptr);
+	std::string said;
+	BTest::Locked(alert, [&] { said = alert->Text(); });
+	EXPECT_NE(said.find("could not be saved"), std::string::npos) << said;
+	EXPECT_TRUE(BMessenger(window).IsValid());
+	EXPECT_EQ(Text(window, "Nick"), "kept");
 }

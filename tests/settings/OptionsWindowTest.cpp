@@ -1,6 +1,7 @@
 // The options window on the headless display: filled from the settings
 // file, saved by SAVE, and the way to the IRC options window.
 
+#include <Alert.h>
 #include <Box.h>
 #include <Button.h>
 #include <CheckBox.h>
@@ -219,4 +220,21 @@ TEST_F(OptionsWindow, MoreOpensTheIrcOptionsWindow)
 	ASSERT_NE(irc, nullptr);
 	// The options window stays.
 	EXPECT_TRUE(BMessenger(window).IsValid());
+}
+
+TEST_F(OptionsWindow, ASaveThatFailsSaysSoAndKeepsTheWindow)
+{
+	// No settings folder can be made below a plain file.
+	fVolume.Write("home/config", "in the way");
+	TWindow12* window = Open();
+	Retype(window, "name", "varnoth");
+	Press(window, "save_config");
+	BAlert* alert = dynamic_cast<BAlert*>(BTest::WaitForWindow("error"));
+	ASSERT_NE(alert, nullptr);
+	std::string said;
+	BTest::Locked(alert, [&] { said = alert->Text(); });
+	EXPECT_NE(said.find("could not be saved"), std::string::npos) << said;
+	BTest::WriteWindowPNG(alert, BTest::ScreenshotPath("options_save_failed").c_str());
+	EXPECT_TRUE(BMessenger(window).IsValid());
+	EXPECT_EQ(Text(window, "name"), "varnoth");
 }
