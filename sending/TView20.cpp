@@ -109,11 +109,16 @@ folge_entry(void* data)
 
 	samba_post(job->correspondent.String(), job->text.String(), sender.String());
 
-	// The window may be gone already: closed by hand, or by an earlier send.
+	// The window may be gone already: closed by hand, or by an earlier send;
+	// and another window may have come at its address since. The handler
+	// token tells our window from such a newcomer.
 	if (job->window.LockTarget()) {
 		BLooper* looper = NULL;
-		job->window.Target(&looper);
-		looper->Quit();
+		BHandler* handler = job->window.Target(&looper);
+		if (looper != NULL && handler == looper)
+			looper->Quit();
+		else if (looper != NULL)
+			looper->Unlock();
 	}
 	delete job;
 	return 0;

@@ -24,6 +24,14 @@
 
 namespace {
 
+// A window is gone once its handler token no longer resolves; its address
+// alone may already belong to a newer window.
+inline bool
+Gone(const BMessenger& window)
+{
+	return window.Target(NULL) == NULL;
+}
+
 const BRect kFrame(20, 322, 572, 722);
 const bigtime_t kSendTimeout = 30000000;
 
@@ -161,7 +169,7 @@ TEST_F(PrivatePopupSamba, AnswerArrivesUnderOurNameThenTheWindowCloses)
 	ASSERT_NE(alert, nullptr);
 	EXPECT_EQ(AlertText(alert), "\n\nMessage succesfully sent.");
 	BTest::WriteWindowPNG(alert, BTest::ScreenshotPath("private_popup_sent").c_str());
-	EXPECT_TRUE(BTest::WaitFor([&] { return !messenger.IsValid(); }, kSendTimeout));
+	EXPECT_TRUE(BTest::WaitFor([&] { return Gone(messenger); }, kSendTimeout));
 
 	ASSERT_TRUE(WaitForRecords(1));
 	std::vector<Tliste> records = Records();
@@ -185,14 +193,14 @@ TEST_F(PrivatePopupSamba, EachWindowAnswersItsOwnCorrespondent)
 	BWindow* alert = BTest::WaitForWindow("error", kSendTimeout);
 	ASSERT_NE(alert, nullptr);
 	EXPECT_EQ(AlertText(alert), "\n\nHost unreachable: 127.0.0.2");
-	EXPECT_TRUE(BTest::WaitFor([&] { return !unreachableMessenger.IsValid(); }, kSendTimeout));
-	EXPECT_TRUE(reachableMessenger.IsValid());
+	EXPECT_TRUE(BTest::WaitFor([&] { return Gone(unreachableMessenger); }, kSendTimeout));
+	EXPECT_TRUE(!Gone(reachableMessenger));
 
 	Answer(reachable, "to one");
 	ASSERT_NE(BTest::WaitForWindow("Pingbox", kSendTimeout), nullptr);
 	ASSERT_TRUE(WaitForRecords(1));
 	EXPECT_STREQ(Records()[0].message, "to one");
-	EXPECT_TRUE(BTest::WaitFor([&] { return !reachableMessenger.IsValid(); }, kSendTimeout));
+	EXPECT_TRUE(BTest::WaitFor([&] { return Gone(reachableMessenger); }, kSendTimeout));
 }
 
 TEST_F(PrivatePopupSamba, TwoQuickPressesSendTwice)
@@ -206,7 +214,7 @@ TEST_F(PrivatePopupSamba, TwoQuickPressesSendTwice)
 	ASSERT_EQ(records.size(), 2u);
 	EXPECT_STREQ(records[0].message, "pong");
 	EXPECT_STREQ(records[1].message, "pong");
-	EXPECT_TRUE(BTest::WaitFor([&] { return !messenger.IsValid(); }, kSendTimeout));
+	EXPECT_TRUE(BTest::WaitFor([&] { return Gone(messenger); }, kSendTimeout));
 }
 
 TEST_F(PrivatePopupSamba, AnEmptyAnswerIsSent)
@@ -217,7 +225,7 @@ TEST_F(PrivatePopupSamba, AnEmptyAnswerIsSent)
 	ASSERT_NE(send, nullptr);
 	ASSERT_EQ(BTest::Click(send, BPoint(10, 10)), B_OK);
 	ASSERT_NE(BTest::WaitForWindow("Pingbox", kSendTimeout), nullptr);
-	EXPECT_TRUE(BTest::WaitFor([&] { return !messenger.IsValid(); }, kSendTimeout));
+	EXPECT_TRUE(BTest::WaitFor([&] { return Gone(messenger); }, kSendTimeout));
 	ASSERT_TRUE(WaitForRecords(1));
 	EXPECT_STREQ(Records()[0].message, "");
 }

@@ -7,8 +7,17 @@
 // open (the display server hands it to the window the button went down in).
 
 #include <Harness.h>
+#include <Messenger.h>
 #include <View.h>
 #include <Window.h>
+
+// A window is gone once its handler token no longer resolves; its address
+// alone may already belong to a newer window.
+inline bool
+Gone(const BMessenger& window)
+{
+	return window.Target(NULL) == NULL;
+}
 
 class ClosingClick {
 public:

@@ -76,7 +76,7 @@ protected:
 		BView* button = BTest::FindView(window, "Connect");
 		ASSERT_NE(button, nullptr);
 		ASSERT_EQ(ClosingClick().Click(button, BPoint(5, 5)), B_OK);
-		ASSERT_TRUE(BTest::WaitFor([&] { return !messenger.IsValid(); }));
+		ASSERT_TRUE(BTest::WaitFor([&] { return Gone(messenger); }));
 	}
 
 	std::string Path() const { return fVolume.SettingsPath("ircADDon_Settings"); }
@@ -211,6 +211,6 @@ TEST_F(IrcWindow, ASaveThatFailsSaysSoAndKeepsTheWindow)
 	std::string said;
 	BTest::Locked(alert, [&] { said = alert->Text(); });
 	EXPECT_NE(said.find("could not be saved"), std::string::npos) << said;
-	EXPECT_TRUE(BMessenger(window).IsValid());
+	EXPECT_TRUE(!Gone(BMessenger(window)));
 	EXPECT_EQ(Text(window, "Nick"), "kept");
 }

@@ -80,7 +80,7 @@ protected:
 		BView* view = BTest::FindView(window, name);
 		ASSERT_NE(view, nullptr) << name;
 		ASSERT_EQ(ClosingClick().Click(view, BPoint(5, 5)), B_OK);
-		ASSERT_TRUE(BTest::WaitFor([&] { return !messenger.IsValid(); }));
+		ASSERT_TRUE(BTest::WaitFor([&] { return Gone(messenger); }));
 	}
 
 	std::string SettingsPath() const { return fVolume.SettingsPath("murmelo_Settings"); }
@@ -208,7 +208,7 @@ TEST_F(OptionsWindow, EnterInAFieldChangesNothingUntilSave)
 	ASSERT_TRUE(BTest::Sync(window));
 	EXPECT_FALSE(TempBootVolume::Exists(SettingsPath()));
 	BMessenger messenger(window);
-	EXPECT_TRUE(messenger.IsValid());
+	EXPECT_TRUE(!Gone(messenger));
 	EXPECT_EQ(Text(window, "repondeur"), "new answer");
 }
 
@@ -219,7 +219,7 @@ TEST_F(OptionsWindow, MoreOpensTheIrcOptionsWindow)
 	BWindow* irc = BTest::WaitForWindow("IRC options");
 	ASSERT_NE(irc, nullptr);
 	// The options window stays.
-	EXPECT_TRUE(BMessenger(window).IsValid());
+	EXPECT_TRUE(!Gone(BMessenger(window)));
 }
 
 TEST_F(OptionsWindow, ASaveThatFailsSaysSoAndKeepsTheWindow)
@@ -235,6 +235,6 @@ TEST_F(OptionsWindow, ASaveThatFailsSaysSoAndKeepsTheWindow)
 	BTest::Locked(alert, [&] { said = alert->Text(); });
 	EXPECT_NE(said.find("could not be saved"), std::string::npos) << said;
 	BTest::WriteWindowPNG(alert, BTest::ScreenshotPath("options_save_failed").c_str());
-	EXPECT_TRUE(BMessenger(window).IsValid());
+	EXPECT_TRUE(!Gone(BMessenger(window)));
 	EXPECT_EQ(Text(window, "name"), "varnoth");
 }
