@@ -42,10 +42,12 @@ TEST_F(ScrollViewTest, FrameIsWorkedOutFromTheTargetForEachBorder)
 			ASSERT_NE(scroll.ScrollBar(B_VERTICAL), nullptr);
 			EXPECT_EQ(scroll.ScrollBar(B_VERTICAL)->Frame(), c.vbar) << c.border;
 			EXPECT_EQ(target->ScrollBar(B_VERTICAL), scroll.ScrollBar(B_VERTICAL));
-		} else
+		} else {
 			EXPECT_EQ(scroll.ScrollBar(B_VERTICAL), nullptr);
-		if (c.horizontal)
+		}
+		if (c.horizontal) {
 			EXPECT_EQ(scroll.ScrollBar(B_HORIZONTAL)->Frame(), c.hbar) << c.border;
+		}
 	}
 }
 
