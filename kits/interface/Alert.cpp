@@ -42,6 +42,7 @@ const float kComfortableTextHeight = 300;
 const bigtime_t kUpdateInterval = 20000;
 
 const uint32 kButtonPressed = '_ALB';
+const uint32 kActivate = '_ALA';
 
 // TODO: ask the display server once it reports the screen's size.
 BRect
@@ -254,6 +255,10 @@ BAlert::MessageReceived(BMessage* message)
 		_Pressed(which);
 		return;
 	}
+	if (message->what == kActivate) {
+		Activate();
+		return;
+	}
 	BWindow::MessageReceived(message);
 }
 
@@ -438,11 +443,10 @@ BAlert::_Layout(button_width widthMode, button_spacing spacing)
 void
 BAlert::_Show()
 {
+	// Activated by its own thread, first thing: once shown, the alert may be
+	// pressed and gone before this thread could lock it again.
+	PostMessage(kActivate);
 	Show();
-	if (Lock()) {
-		Activate();
-		Unlock();
-	}
 }
 
 void
