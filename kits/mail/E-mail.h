@@ -43,6 +43,10 @@ enum mail_error {
 	B_MAIL_INVALID_MAIL
 };
 
+// Asks the mail daemon to fetch new mail; the number of new messages goes
+// to incomingCount when given.
+status_t check_for_mail(int32* incomingCount = NULL);
+
 enum mail_flags {
 	B_MAIL_PENDING = 1,
 	B_MAIL_SENT = 2,
