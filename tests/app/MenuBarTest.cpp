@@ -1,0 +1,391 @@
+// The control strip's menu bar on the headless display: its menus and their
+// messages, the options window, quitting, and the mail check with the add-on
+// programs it starts, found two folders above the running program.
+#include <TMenuBarComponent3.h>
+
+#include <Alert.h>
+#include <AppDefs.h>
+#include <Application.h>
+#include <Button.h>
+#include <DisplayServer.h>
+#include <Harness.h>
+#include <MenuItem.h>
+#include <OS.h>
+#include <SeparatorItem.h>
+#include <Window.h>
+
+#include <Process.h>
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// An application that notes quit requests and refuses them until the
+// test is over.
+class QuitCountingApp : public BApplication {
+public:
+	QuitCountingApp() : BApplication("application/x-vnd.Murmelo-menubar-test") {}
+	bool QuitRequested() override
+	{
+		if (allowQuit)
+			return true;
+		quitRequests++;
+		return false;
+	}
+	std::atomic<bool> allowQuit{false};
+	std::atomic<int32> quitRequests{0};
+};
+
+status_t
+run_app(void* app)
+{
+	((BApplication*)app)->Run();
+	return B_OK;
+}
+
+// Presses and releases at a screen point, through the display server.
+void
+ClickAt(BPoint screen)
+{
+	for (InputEvent::Type type : {InputEvent::MOUSE_DOWN, InputEvent::MOUSE_UP}) {
+		InputEvent event;
+		event.type = type;
+		event.where = screen;
+		event.buttons = type == InputEvent::MOUSE_DOWN ? B_PRIMARY_MOUSE_BUTTON : 0;
+		DisplayServer::Default()->Inject(event);
+	}
+	DisplayServer::Default()->Sync(BTest::kDefaultTimeout);
+}
+
+BPoint
+ItemCenter(BWindow* window, BMenuItem* item)
+{
+	BPoint point;
+	BTest::Locked(window, [&] {
+		BRect frame = item->Menu()->ConvertToScreen(item->Frame());
+		point = BPoint((int32)((frame.left + frame.right) / 2),
+			(int32)((frame.top + frame.bottom) / 2));
+	});
+	return point;
+}
+
+class MenuBarTest : public ::testing::Test {
+protected:
+	static void SetUpTestSuite()
+	{
+		setenv("BE_DISPLAY", "headless", 1);
+		sApp = new QuitCountingApp;
+		sThread = spawn_thread(run_app, "menu bar test application", B_NORMAL_PRIORITY, sApp);
+		resume_thread(sThread);
+	}
+	static void TearDownTestSuite()
+	{
+		sApp->allowQuit = true;
+		sApp->PostMessage(B_QUIT_REQUESTED);
+		status_t result;
+		wait_for_thread(sThread, &result);
+		delete sApp;
+	}
+	void TearDown() override
+	{
+		for (BWindow* window : fWindows) {
+			if (window->Lock())
+				window->Quit();
+		}
+	}
+
+	// A window like the main one, with the bar at the top-left of a strip.
+	BWindow* NewStripWindow(const char* title)
+	{
+		BWindow* window = new BWindow(BRect(45, 370, 467, 770), title, B_TITLED_WINDOW,
+			B_NOT_RESIZABLE);
+		fWindows.push_back(window);
+		BView* strip = new BView(BRect(0, 0, 430, 100), "strip", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+		strip->SetViewColor(219, 219, 219);
+		fBar = new TMenuBarComponent3(BRect(0, 0, 100, 15));
+		strip->AddChild(fBar);
+		window->AddChild(strip);
+		window->Show();
+		EXPECT_EQ(BTest::WaitForWindow(title), window);
+		BTest::Locked(window, [&] { window->Activate(); });
+		EXPECT_TRUE(BTest::WaitFor([&] {
+			bool active = false;
+			BTest::Locked(window, [&] { active = window->IsActive(); });
+			return active;
+		}));
+		BTest::Sync(window);
+		return window;
+	}
+	// Opens a menu of the bar by its title and answers its window.
+	BWindow* Open(BWindow* window, int32 title)
+	{
+		BMenuItem* item = NULL;
+		BTest::Locked(window, [&] { item = fBar->ItemAt(title); });
+		ClickAt(ItemCenter(window, item));
+		BWindow* open = BTest::WaitForWindow(item->Submenu()->Name());
+		if (open != NULL)
+			BTest::Sync(open);
+		return open;
+	}
+	void Choose(BWindow* window, int32 title, const char* label)
+	{
+		BWindow* open = Open(window, title);
+		ASSERT_NE(open, nullptr);
+		BMenu* menu = fBar->SubmenuAt(title);
+		ClickAt(ItemCenter(open, menu->FindItem(label)));
+		ASSERT_TRUE(BTest::WaitFor(
+			[&] { return DisplayServer::Default()->FindWindow(menu->Name()) == NULL; }));
+		BTest::Sync(window);
+	}
+
+	static inline QuitCountingApp* sApp = NULL;
+	static inline thread_id sThread = -1;
+	std::vector<BWindow*> fWindows;
+	TMenuBarComponent3* fBar = NULL;
+};
+
+// What the screen shows over area: the windows, later ones on top.
+status_t
+WriteScreenPNG(const std::vector<BWindow*>& windows, BRect area, const char* path)
+{
+	int32 width = area.IntegerWidth() + 1;
+	int32 height = area.IntegerHeight() + 1;
+	std::vector<uint32> pixels((size_t)width * height, 0xff336698);
+	for (BWindow* window : windows) {
+		BRect frame;
+		BTest::Locked(window, [&] { frame = window->Frame(); });
+		for (int32 y = 0; y < height; y++) {
+			for (int32 x = 0; x < width; x++) {
+				BPoint screen(area.left + x, area.top + y);
+				if (!frame.Contains(screen))
+					continue;
+				rgb_color c = BTest::PixelAt(window, screen - frame.LeftTop());
+				pixels[(size_t)y * width + x]
+					= 0xff000000 | (c.red << 16) | (c.green << 8) | c.blue;
+			}
+		}
+	}
+	png_image image;
+	memset(&image, 0, sizeof(image));
+	image.version = PNG_IMAGE_VERSION;
+	image.width = width;
+	image.height = height;
+	image.format = PNG_FORMAT_BGRA;
+	return png_image_write_to_file(&image, path, 0, pixels.data(), width * 4, NULL) ? B_OK
+																					: B_ERROR;
+}
+
+std::string
+read_text(const std::string& path)
+{
+	std::ifstream in(path);
+	return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST_F(MenuBarTest, TheBarHoldsBothMenusWithTheirItemsCommandsAndTargets)
+{
+	BWindow* window = NewStripWindow("menu bar items");
+	BTest::Locked(window, [&] {
+		EXPECT_STREQ(fBar->Name(), "MenuBar");
+		EXPECT_EQ(fBar->ResizingMode(), (uint32)(B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP));
+		EXPECT_EQ(fBar->Layout(), B_ITEMS_IN_ROW);
+		// Resized to fit: one row high, across the strip.
+		EXPECT_EQ(fBar->Frame().LeftTop(), BPoint(0, 0));
+		EXPECT_EQ(fBar->Frame().Width(), 430);
+		ASSERT_EQ(fBar->CountItems(), 2);
+		EXPECT_STREQ(fBar->ItemAt(0)->Label(), "MENU");
+		EXPECT_STREQ(fBar->ItemAt(1)->Label(), "more...");
+
+		const struct {
+			int32 menu;
+			const char* label;
+			uint32 what;
+		} items[] = {
+			{0, "Option", 'tion'},
+			{0, "About", 'bout'},
+			{0, NULL, 0},
+			{0, "Quit", 'tter'},
+			{1, "Get Mail", 'Mail'},
+			{1, "connect irc", '_Irc'},
+		};
+		int32 index[2] = {0, 0};
+		for (const auto& expected : items) {
+			BMenu* menu = fBar->SubmenuAt(expected.menu);
+			EXPECT_EQ(menu->Layout(), B_ITEMS_IN_COLUMN);
+			BMenuItem* item = menu->ItemAt(index[expected.menu]++);
+			ASSERT_NE(item, nullptr);
+			if (expected.label == NULL) {
+				EXPECT_NE(dynamic_cast<BSeparatorItem*>(item), nullptr);
+				continue;
+			}
+			SCOPED_TRACE(expected.label);
+			EXPECT_STREQ(item->Label(), expected.label);
+			EXPECT_EQ(item->Command(), expected.what);
+			EXPECT_EQ(item->Shortcut(), 0);
+			EXPECT_EQ(item->Target(), fBar);
+		}
+		EXPECT_EQ(fBar->SubmenuAt(0)->CountItems(), 4);
+		EXPECT_EQ(fBar->SubmenuAt(1)->CountItems(), 2);
+	});
+}
+
+TEST_F(MenuBarTest, OptionOpensTheOptionsWindowAndQuitAsksTheApplication)
+{
+	BWindow* window = NewStripWindow("menu bar commands");
+	Choose(window, 0, "Option");
+	BWindow* options = BTest::WaitForWindow("Option Window");
+	ASSERT_NE(options, nullptr);
+	fWindows.push_back(options);
+	BTest::Locked(options, [&] {
+		EXPECT_EQ(options->Frame(), BRect(35, 229, 457, 600));
+		// Out of the way of the bar, which it covers.
+		options->MoveTo(600, 229);
+	});
+	// Each choice a new window.
+	Choose(window, 0, "Option");
+	ASSERT_TRUE(BTest::WaitFor([&] {
+		int32 count = 0;
+		for (BWindow* w : DisplayServer::Default()->Windows())
+			count += strcmp(w->Title(), "Option Window") == 0;
+		return count == 2;
+	}));
+	for (BWindow* w : DisplayServer::Default()->Windows()) {
+		if (strcmp(w->Title(), "Option Window") == 0 && w != options) {
+			fWindows.push_back(w);
+			BTest::Locked(w, [&] { w->MoveTo(600, 229); });
+		}
+	}
+
+	int32 before = sApp->quitRequests;
+	Choose(window, 0, "Quit");
+	EXPECT_TRUE(BTest::WaitFor([&] { return sApp->quitRequests == before + 1; }));
+}
+
+TEST_F(MenuBarTest, BothMenusOpenOverTheStrip)
+{
+	BWindow* window = NewStripWindow("menu bar look");
+	for (int32 title = 0; title < 2; title++) {
+		BWindow* open = Open(window, title);
+		ASSERT_NE(open, nullptr);
+		// The menu hangs below its title, on menu grey.
+		BRect titleFrame, menuFrame;
+		BTest::Locked(window,
+			[&] { titleFrame = fBar->ConvertToScreen(fBar->ItemAt(title)->Frame()); });
+		BTest::Locked(open, [&] { menuFrame = open->Frame(); });
+		EXPECT_EQ(menuFrame.LeftTop(), BPoint(titleFrame.left, titleFrame.bottom + 1));
+		rgb_color inside = BTest::PixelAt(open, BPoint(menuFrame.Width() - 4, 4));
+		EXPECT_EQ(inside.red, 216);
+		std::string name = title == 0 ? "menubar_MENU_open" : "menubar_more_open";
+		BTest::Sync(window);
+		EXPECT_EQ(WriteScreenPNG({window, open}, BRect(45, 370, 300, 470),
+					  BTest::ScreenshotPath(name.c_str()).c_str()),
+			B_OK);
+		InputEvent escape;
+		escape.type = InputEvent::KEY_DOWN;
+		escape.bytes = "\x1b";
+		DisplayServer::Default()->Inject(escape);
+		const char* menuName = fBar->SubmenuAt(title)->Name();
+		ASSERT_TRUE(BTest::WaitFor(
+			[&] { return DisplayServer::Default()->FindWindow(menuName) == NULL; }));
+	}
+}
+
+// Runs in a copy of this test program placed in a private install tree
+// (see the test below); skipped in an ordinary run.
+TEST_F(MenuBarTest, DISABLED_InstalledCopyChecksMailThenStartsTheAddOns)
+{
+	const char* record = getenv("MENUBAR_RECORD");
+	ASSERT_NE(record, nullptr);
+	BWindow* window = NewStripWindow("installed menu bar");
+	BWindow* open = Open(window, 1);
+	ASSERT_NE(open, nullptr);
+	ClickAt(ItemCenter(open, fBar->SubmenuAt(1)->FindItem("Get Mail")));
+
+	// The alert, with its one button; the add-on waits for it.
+	BAlert* alert = NULL;
+	ASSERT_TRUE(BTest::WaitFor([&] {
+		for (BWindow* w : DisplayServer::Default()->Windows()) {
+			if ((alert = dynamic_cast<BAlert*>(w)) != NULL)
+				return true;
+		}
+		return false;
+	}));
+	BTest::Sync(alert);
+	BButton* ok = NULL;
+	BTest::Locked(alert, [&] {
+		EXPECT_STREQ(alert->Title(), "");
+		EXPECT_STREQ(alert->Text(), "The mail daemon isn't running");
+		EXPECT_EQ(alert->AlertType(), B_INFO_ALERT);
+		ASSERT_EQ(alert->CountButtons(), 1);
+		ok = alert->ButtonAt(0);
+		EXPECT_STREQ(ok->Label(), "OK");
+	});
+	snooze(100000);
+	EXPECT_EQ(access(record, F_OK), -1) << "the add-on started before the alert closed";
+	ASSERT_EQ(BTest::Click(ok, BPoint(10, 5)), B_OK);
+	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("Letterol") != std::string::npos; }));
+
+	// "connect irc" starts the IRC add-on, trailing blank and all.
+	open = Open(window, 1);
+	ASSERT_NE(open, nullptr);
+	ClickAt(ItemCenter(open, fBar->SubmenuAt(1)->FindItem("connect irc")));
+	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("IRC ") != std::string::npos; }));
+}
+
+TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheInstallTree)
+{
+	// An install tree whose path holds a blank and a shell character; the
+	// program is a copy of this test program at <tree>/apps/x/y/Murmelo.
+	TempDir temp("murmelo-menubar");
+	std::string tree = temp.Path() + "/inst dir;$(true)/apps/x";
+	for (const std::string& folder : {temp.Path() + "/inst dir;$(true)",
+			 temp.Path() + "/inst dir;$(true)/apps", tree, tree + "/y", tree + "/addon"})
+		ASSERT_EQ(mkdir(folder.c_str(), 0755), 0) << folder;
+	std::string program = tree + "/y/Murmelo";
+	{
+		std::ifstream in("/proc/self/exe", std::ios::binary);
+		std::ofstream out(program, std::ios::binary);
+		out << in.rdbuf();
+	}
+	ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+	// Letterol and the IRC add-on are other programs: stand-ins that note
+	// the path they were started by.
+	std::string record = temp.Path() + "/started";
+	for (const char* name : {"Letterol", "IRC "}) {
+		std::string path = tree + "/addon/" + name;
+		std::ofstream script(path);
+		script << "#!/bin/sh\nprintf '%s\\n' \"$0\" >> \"$MENUBAR_RECORD\"\n";
+		script.close();
+		ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+	}
+
+	ProcessResult child = run_process({program, "--gtest_also_run_disabled_tests",
+										   "--gtest_filter=MenuBarTest.DISABLED_*"},
+		"", {"MENUBAR_RECORD=" + record});
+	EXPECT_EQ(child.status, 0) << child.output;
+	EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
+	// The lines it writes, in order.
+	size_t started = child.output.find("mail fonction started\n");
+	size_t returned = child.output.find("mail fonction return\n");
+	size_t path = child.output.find(tree + "/addon/Letterol\n");
+	EXPECT_NE(started, std::string::npos);
+	EXPECT_NE(returned, std::string::npos);
+	EXPECT_NE(path, std::string::npos);
+	EXPECT_LT(started, returned);
+	EXPECT_LT(returned, path);
+	EXPECT_EQ(read_text(record),
+		tree + "/addon/Letterol\n" + tree + "/addon/IRC \n");
+}
