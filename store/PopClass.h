@@ -5,6 +5,8 @@
 
 #include <Tliste.h>
 
+class TestView;
+
 // The data file: records back to back, record i at (i - 1) * 1032.
 #define MURMELO_DATA_FILE "/boot/home/murmelo.dat"
 
@@ -42,6 +44,12 @@ public:
 	void read_message(int i, Tliste* rec);
 	void write_message(int i, Tliste* rec);
 	void this_message_is_no_longer_new(int i);
+
+	// Show record i of the data file, or a record in memory, in a message
+	// list: its two rows, into the store, and the arrival sound. In the
+	// store_list library, for the programs with windows.
+	void ajoute3(int i, TestView* view);
+	void ajoute2(Tliste* rec, TestView* view);
 
 	// The daemon's command line and message intake; both may end the process.
 	void principe(int argc, char** argv);
