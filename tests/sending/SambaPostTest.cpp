@@ -367,3 +367,15 @@ TEST_F(StandInAlerts, AMissingClientShowsWhy)
 	EXPECT_EQ(alert.title, "error");
 	EXPECT_EQ(alert.text, "smbclient: No such file or directory");
 }
+
+TEST_F(StandInAlerts, LongRawOutputCutInsideACharacterIsStillShown)
+{
+	std::string output(2046, 'a');
+	output += "\xc3\xa9 and more after the cut";
+	Answer(output);
+	samba_post("BOB", "hello", "alice");
+	ShownAlert alert = take_samba_alert("samba_post_long_output");
+	EXPECT_EQ(alert.title, "error");
+	EXPECT_EQ(alert.text, output.substr(0, 2047));
+	EXPECT_TRUE(alert.escapePresses);
+}
