@@ -128,7 +128,6 @@ BListView::KeyDown(const char* bytes, int32 numBytes)
 			break;
 		}
 		case B_ENTER:
-		case B_SPACE:
 			if (CurrentSelection() >= 0)
 				Invoke();
 			break;
