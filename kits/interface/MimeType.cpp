@@ -141,7 +141,7 @@ BMimeType::IsValid(const char* type)
 	if (type == NULL)
 		return false;
 	size_t length = strlen(type);
-	if (length == 0 || length >= B_MIME_TYPE_LENGTH)
+	if (length == 0 || length >= kTypeLength)
 		return false;
 	int slashes = 0;
 	for (size_t i = 0; i < length; i++) {
@@ -172,7 +172,7 @@ BMimeType::GetSupertype(BMimeType* supertype) const
 	const char* slash = strchr(fType, '/');
 	if (slash == NULL)
 		return B_BAD_VALUE;
-	char super[B_MIME_TYPE_LENGTH];
+	char super[kTypeLength];
 	memcpy(super, fType, slash - fType);
 	super[slash - fType] = '\0';
 	return supertype->SetTo(super);

@@ -13,8 +13,6 @@ enum icon_size {
 	B_MINI_ICON = 16,
 };
 
-#define B_MIME_TYPE_LENGTH 240
-
 // A MIME type string ("supertype/subtype", compared without regard to case)
 // and the icons the kit's own small icon store holds for it.
 class BMimeType {
@@ -42,7 +40,9 @@ public:
 	status_t GetIcon(BBitmap* icon, icon_size size) const;
 
 private:
-	char fType[B_MIME_TYPE_LENGTH];
+	// B_MIME_TYPE_LENGTH of the Storage Kit.
+	static const int32 kTypeLength = 240;
+	char fType[kTypeLength];
 	status_t fStatus = B_NO_INIT;
 };
 
