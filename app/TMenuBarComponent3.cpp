@@ -2,6 +2,8 @@
 
 #include "AddonLauncher.h"
 
+#include <UptimeWindow.h>
+
 #include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
@@ -122,9 +124,8 @@ TMenuBarComponent3::_RunAddon(const char* relativePath)
 status_t
 TMenuBarComponent3::folge_entry(void*)
 {
-	// TODO: the about window (UptimeWindow with document 1, the logo and its
-	// music until it closes) comes with the about issue; until it exists
-	// "About" opens nothing.
+	// Keeps this thread until the about window closes and its tune stops.
+	UptimeWindow::AboutSequence();
 	return 0;
 }
 
