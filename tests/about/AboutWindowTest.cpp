@@ -203,7 +203,8 @@ TEST_F(AboutWindowTest, DISABLED_InstalledCopyOpensTwoAboutWindowsFromTheMenu)
 
 	// Closing one ends only its own loop, within a poll.
 	ASSERT_EQ(BTest::CloseWindow(windows[0]), B_OK);
-	EXPECT_TRUE(tunes[0]->stop);
+	// The close box's request reaches the window on its own thread.
+	ASSERT_TRUE(BTest::WaitFor([&] { return tunes[0]->stop.load(); }));
 	EXPECT_TRUE(BTest::WaitFor([&] { return !tunes[0]->playing; }, kLoopEnds));
 	EXPECT_TRUE(tunes[1]->playing);
 	EXPECT_EQ(about_windows().size(), 1u);
