@@ -110,9 +110,10 @@ folge_entry(void* data)
 	samba_post(job->correspondent.String(), job->text.String(), sender.String());
 
 	// The window may be gone already: closed by hand, or by an earlier send;
-	// and another window may have come at its address since. The handler
-	// token tells our window from such a newcomer.
-	if (job->window.LockTarget()) {
+	// and another window may have come at its address since. Its handler
+	// token tells our window from such a newcomer, and is looked at before
+	// the window is touched at all.
+	if (job->window.Target(NULL) != NULL && job->window.LockTarget()) {
 		BLooper* looper = NULL;
 		BHandler* handler = job->window.Target(&looper);
 		if (looper != NULL && handler == looper)

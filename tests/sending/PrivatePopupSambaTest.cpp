@@ -127,7 +127,8 @@ protected:
 	{
 		std::string data = read_file(sDir->Path() + "/boot/home/murmelo.dat");
 		std::vector<Tliste> records(data.size() / sizeof(Tliste));
-		memcpy(records.data(), data.data(), records.size() * sizeof(Tliste));
+		if (!records.empty())
+			memcpy(records.data(), data.data(), records.size() * sizeof(Tliste));
 		return records;
 	}
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 
 #include "../store/TempBootVolume.h"
 
@@ -125,15 +126,24 @@ TEST_F(PrivatePopup, ShowsTheMessageReadOnlyAboveAnEditableAnswer)
 	BTest::WriteWindowPNG(window, BTest::ScreenshotPath("private_popup").c_str());
 }
 
-TEST_F(PrivatePopup, KeepsItsCorrespondentToNinetyNineCharacters)
+TEST_F(PrivatePopup, KeepsItsOwnCopiesOfNameAndText)
 {
+	// The caller's buffers may change or go (the main window's list is
+	// emptied); the window keeps what it was given, the name cut to 99 bytes.
 	std::string longName(150, 'n');
-	TWindow19* window = Open("x", longName.c_str());
+	char name[200];
+	char text[64];
+	strcpy(name, longName.c_str());
+	strcpy(text, "first words");
+	TWindow19* window = Open(text, name);
+	memset(name, 'x', sizeof(name) - 1);
+	memset(text, 'y', sizeof(text) - 1);
 	BTest::Locked(window, [&] {
 		TView20* view = dynamic_cast<TView20*>(window->ChildAt(0));
 		ASSERT_NE(view, nullptr);
 		EXPECT_EQ(std::string(view->Correspondent()), longName.substr(0, 99));
 	});
+	EXPECT_EQ(Text(window, "private_popup_read"), "first words");
 }
 
 TEST_F(PrivatePopup, SendWithoutSettingsAsksForANameAndKeepsTheWindow)
