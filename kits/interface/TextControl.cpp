@@ -106,9 +106,10 @@ BTextControl::BTextControl(BRect frame, const char* name, const char* label,
 	const char* initialText, BMessage* message, uint32 resizingMode, uint32 flags)
 	: BControl(frame, name, label, message, resizingMode, (flags | B_WILL_DRAW) & ~B_NAVIGABLE)
 {
-	// As on R5: never lower than one line of the font needs.
+	// As on R5, the control is exactly one line of its font high, whatever
+	// the frame's height: taller frames would cover their neighbours.
 	float needed = _LineHeight() + 2 * kFrameInset + 1;
-	if (Frame().Height() < needed)
+	if (Frame().Height() != needed)
 		ResizeTo(Frame().Width() >= 0 ? Frame().Width() : 0, needed);
 
 	if (label != NULL && label[0] != '\0') {
