@@ -179,12 +179,13 @@ press_connect_in_child(const std::string& address, const char* user, const char*
 				_exit(11);
 			if (checkForm) {
 				BRect frame;
-				const char* label = NULL;
-				BTest::Locked(shown, [&] {
-					frame = fields[i]->Frame();
-					label = fields[i]->Label();
-				});
-				if (strcmp(label, labels[i]) != 0 || frame.top <= lastTop)
+				std::string label;
+				if (!BTest::Locked(shown, [&] {
+						frame = fields[i]->Frame();
+						label = fields[i]->Label() != NULL ? fields[i]->Label() : "";
+					}))
+					_exit(15);
+				if (label != labels[i] || frame.top <= lastTop)
 					_exit(12);
 				lastTop = frame.top;
 			}
