@@ -1,6 +1,7 @@
 #include <Harness.h>
 
 #include <Application.h>
+#include <Messenger.h>
 #include <OS.h>
 #include <View.h>
 #include <Window.h>
@@ -12,6 +13,7 @@
 #include <string.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -85,6 +87,29 @@ WaitFor(const std::function<bool()>& condition, bigtime_t timeout)
 	}
 }
 
+// Waits until the window has handled everything posted to it so far. The
+// window is reached through a messenger, so that input which closed it (an
+// alert's button) ends the wait instead of touching a deleted window.
+static bool
+sync_target(const BMessenger& target, bigtime_t end)
+{
+	sem_id sem = create_sem(0, "window sync");
+	BMessage sync(kWindowSyncMessage);
+	sync.AddInt32("semaphore", sem);
+	bool done = target.SendMessage(&sync) != B_OK;
+	while (!done) {
+		bigtime_t left = end - system_time();
+		if (left <= 0)
+			break;
+		status_t status = acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, std::min(left,
+			(bigtime_t)20000));
+		// A window that quit with the message still queued never answers.
+		done = status == B_OK || !target.IsValid();
+	}
+	delete_sem(sem);
+	return done;
+}
+
 bool
 Sync(BWindow* window, bigtime_t timeout)
 {
@@ -93,16 +118,9 @@ Sync(BWindow* window, bigtime_t timeout)
 		return false;
 	if (window == NULL)
 		return true;
-	sem_id sem = create_sem(0, "window sync");
-	BMessage sync(kWindowSyncMessage);
-	sync.AddInt32("semaphore", sem);
-	bool done = window->PostMessage(&sync) == B_OK;
-	if (done) {
-		bigtime_t left = end - system_time();
-		done = acquire_sem_etc(sem, 1, B_RELATIVE_TIMEOUT, left > 0 ? left : 0) == B_OK;
-	}
-	delete_sem(sem);
-	return done;
+	// Made from the address alone: the window need not be alive, nor can
+	// it be locked while its thread waits in an alert.
+	return sync_target(BMessenger(NULL, window), end);
 }
 
 static status_t
@@ -111,7 +129,11 @@ inject_mouse(BView* view, BPoint where, InputEvent::Type type, uint32 buttons,
 {
 	BWindow* window = view != NULL ? view->Window() : NULL;
 	BPoint screen;
-	if (!Locked(window, [&] { screen = view->ConvertToScreen(where); }))
+	BMessenger target;
+	if (!Locked(window, [&] {
+			screen = view->ConvertToScreen(where);
+			target = BMessenger(NULL, window);
+		}))
 		return B_BAD_VALUE;
 	InputEvent event;
 	event.type = type;
@@ -119,7 +141,8 @@ inject_mouse(BView* view, BPoint where, InputEvent::Type type, uint32 buttons,
 	event.buttons = buttons;
 	event.modifiers = modifiers;
 	server()->Inject(event);
-	return Sync(window) ? B_OK : B_TIMED_OUT;
+	bigtime_t end = system_time() + kDefaultTimeout;
+	return server()->Sync(kDefaultTimeout) && sync_target(target, end) ? B_OK : B_TIMED_OUT;
 }
 
 status_t
@@ -154,7 +177,12 @@ PressKey(BWindow* window, const char* bytes, int32 key, uint32 modifiers)
 {
 	if (window == NULL || bytes == NULL)
 		return B_BAD_VALUE;
-	Locked(window, [window] { window->Activate(); });
+	BMessenger target;
+	if (!Locked(window, [&] {
+			window->Activate();
+			target = BMessenger(NULL, window);
+		}))
+		return B_BAD_VALUE;
 	if (!server()->Sync(kDefaultTimeout))
 		return B_TIMED_OUT;
 	for (InputEvent::Type type : {InputEvent::KEY_DOWN, InputEvent::KEY_UP}) {
@@ -165,7 +193,8 @@ PressKey(BWindow* window, const char* bytes, int32 key, uint32 modifiers)
 		event.modifiers = modifiers;
 		server()->Inject(event);
 	}
-	return Sync(window) ? B_OK : B_TIMED_OUT;
+	bigtime_t end = system_time() + kDefaultTimeout;
+	return server()->Sync(kDefaultTimeout) && sync_target(target, end) ? B_OK : B_TIMED_OUT;
 }
 
 status_t
