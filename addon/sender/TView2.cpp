@@ -163,7 +163,8 @@ folge_entry(void* data)
 	int32 windowOnly = view->fWindowOnly;
 	view->Window()->Unlock();
 
-	if (uneVariableBienPratique) {
+	bool mailMode = uneVariableBienPratique;
+	if (mailMode) {
 		if (destination.Length() <= 2) {
 			show_info("Bad E-mail adress");
 			if (job.window.LockTarget()) {
@@ -184,10 +185,18 @@ folge_entry(void* data)
 		samba_post(destination.String(), text.String(), sender.String());
 	}
 
-	if (windowOnly == 1) {
+	if (windowOnly == 1 || !mailMode) {
 		if (job.window.LockTarget())
 			view->Window()->Quit();
-	} else
-		be_app->PostMessage(B_QUIT_REQUESTED);
+	}
+	if (windowOnly == 1)
+		return 0;
+	if (!mailMode) {
+		// Quitting the application would take samba_post's outcome alert
+		// with it unread: the program ends once the user has dismissed it.
+		while (be_app->CountWindows() > 0)
+			snooze(50000);
+	}
+	be_app->PostMessage(B_QUIT_REQUESTED);
 	return 0;
 }

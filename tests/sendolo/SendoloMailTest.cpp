@@ -179,6 +179,8 @@ TEST_F(SendoloMail, TwoLetterAddressWarnsThenIsStillHandedOver)
 			EXPECT_STREQ(alert->ButtonAt(0)->Label(), "OK");
 			EXPECT_EQ(alert->AlertType(), B_INFO_ALERT);
 		});
+		// Shown is not yet drawn.
+		EXPECT_TRUE(BTest::Sync(alert));
 		EXPECT_EQ(BTest::WriteWindowPNG(alert,
 			BTest::ScreenshotPath("sendolo_bad_address").c_str()), B_OK);
 		// Nothing goes until the warning is dismissed.

@@ -8,7 +8,9 @@
 
 #include "MurmeloSettings.h"
 
+#include <Alert.h>
 #include <Application.h>
+#include <Button.h>
 #include <MessageNames.h>
 #include <TextControl.h>
 #include <Tliste.h>
@@ -135,7 +137,7 @@ std::string SendoloSamba::sStartOutput;
 
 } // namespace
 
-TEST_F(SendoloSamba, TypedPopupArrivesUnderOurNameAndEndsTheProgram)
+TEST_F(SendoloSamba, TypedPopupArrivesUnderOurNameAndTheProgramEndsOnceTheOutcomeIsRead)
 {
 	size_t before = Records().size();
 	const char* text = "Caf\xc3\xa9 at five? \"yes\" $(id) ; `x`";
@@ -148,7 +150,23 @@ TEST_F(SendoloSamba, TypedPopupArrivesUnderOurNameAndEndsTheProgram)
 		program.Type(program.Destination(), "127.0.0.1");
 		program.TypeMessage(text);
 		program.Send();
-		EXPECT_TRUE(program.WaitForEnd(20000000)) << "the program did not end after the send";
+
+		// The window goes; the outcome stays up until it has been read, and
+		// only then does the program end.
+		BAlert* outcome = dynamic_cast<BAlert*>(BTest::WaitForWindow("Pingbox", 20000000));
+		ASSERT_NE(outcome, nullptr) << "no outcome alert";
+		EXPECT_TRUE(BTest::WaitFor(
+			[] { return BTest::WaitForWindow("sender window", 0) == NULL; }));
+		BTest::Locked(outcome,
+			[&] { EXPECT_STREQ(outcome->Text(), "\n\nMessage succesfully sent."); });
+		usleep(300000);
+		EXPECT_FALSE(program.Ended()) << "the outcome alert went with the program";
+		// Shown is not yet drawn.
+		EXPECT_TRUE(BTest::Sync(outcome));
+		EXPECT_EQ(BTest::WriteWindowPNG(outcome, BTest::ScreenshotPath("sendolo_sent").c_str()),
+			B_OK);
+		EXPECT_EQ(BTest::Click(outcome->ButtonAt(0), BPoint(10, 8)), B_OK);
+		EXPECT_TRUE(program.WaitForEnd(5000000)) << "the program did not end after the send";
 	});
 	EXPECT_EQ(result.status, 0) << result.output;
 	EXPECT_EQ(count_lines(result.output, "popup"), 1) << result.output;

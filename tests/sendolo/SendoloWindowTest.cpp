@@ -256,6 +256,8 @@ TEST_F(SendoloWindow, EmptyMessageIsRefusedWithAnAlertAndClosingEndsTheProgram)
 			// The usual button width.
 			EXPECT_GE(alert->ButtonAt(0)->Frame().Width() + 1, 75);
 		});
+		// Shown is not yet drawn.
+		EXPECT_TRUE(BTest::Sync(alert));
 		EXPECT_EQ(BTest::WriteWindowPNG(alert,
 			BTest::ScreenshotPath("sendolo_enter_a_text").c_str()), B_OK);
 		EXPECT_EQ(BTest::Click(alert->ButtonAt(0), BPoint(10, 8)), B_OK);
