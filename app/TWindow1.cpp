@@ -6,6 +6,7 @@
 #include <MurmeloSettings.h>
 #include <PopClass.h>
 #include <SambaPost.h>
+#include <TView2.h>
 #include <TWindow19.h>
 #include <TabView.h>
 #include <TestView.h>
@@ -31,6 +32,10 @@ TWindow1::TWindow1(char* title, BRect frame)
 	fQuitting(false),
 	fAwayLock("away records")
 {
+	fStrip = new TView2(BRect(0, 0, 430, 100));
+	fStrip->SetViewColor(219, 219, 219, 255);
+	AddChild(fStrip);
+
 	const char* tabNames[3] = {"Pop-Perso", "WorkGroup", "All-Pop"};
 	BFont font(be_plain_font);
 	fTabView = new TabView(BRect(0, 100, 430, 430), NULL, tabNames, 3, B_FOLLOW_ALL_SIDES,

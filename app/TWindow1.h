@@ -10,6 +10,7 @@
 #include <vector>
 
 class PopClass;
+class TView2;
 class TabView;
 class TestView;
 
@@ -40,6 +41,7 @@ public:
 	static int32 Away(void* window);
 
 	TestView* List(int32 index) const { return fLists[index]; }
+	TView2* Strip() const { return fStrip; }
 	bool IsAway() const { return fAway; }
 
 private:
@@ -47,9 +49,7 @@ private:
 	void _Show(int record);
 	void _StartAway(int record);
 
-	// TODO: the control strip TView2 (CLEAR, REPLY, SEND, AWAY mode and the
-	// menu bar on the skin picture) goes at (0, 0, 430, 100) once it lands.
-	BView* fStrip = NULL;
+	TView2* fStrip = NULL;
 	std::atomic<bool> fAway;
 	TestView* fLists[3];
 	TabView* fTabView = NULL;

@@ -73,7 +73,10 @@ TEST_F(MainWindowTest, ClearEmptiesTheListsButNotTheFileOrTheStore)
 	std::string data = read_all(fVolume.DataFile());
 	int stored = magestion->getNbPop();
 
-	fWindow->PostMessage(kMainClear);
+	// Through the strip's button, as the user does.
+	BView* clear = BTest::FindView(fWindow, "CLEAR");
+	ASSERT_NE(clear, nullptr);
+	ASSERT_EQ(BTest::Click(clear, BPoint(10, 10)), B_OK);
 	ASSERT_TRUE(BTest::Sync(fWindow));
 	for (int32 i = 0; i < 3; i++)
 		EXPECT_TRUE(Rows(i).empty()) << "list " << i;
@@ -112,7 +115,9 @@ TEST_F(MainWindowTest, AwayModeAddsNothingToTheList)
 {
 	Open();
 	std::vector<std::string> before = Rows(0);
-	fWindow->PostMessage(kMainAway);
+	BView* away = BTest::FindView(fWindow, "AWAY mode");
+	ASSERT_NE(away, nullptr);
+	ASSERT_EQ(BTest::Click(away, BPoint(5, 5)), B_OK);
 	ASSERT_TRUE(BTest::Sync(fWindow));
 	EXPECT_TRUE(fWindow->IsAway());
 	// No settings here: the record is not answered, but handled once.
@@ -123,7 +128,7 @@ TEST_F(MainWindowTest, AwayModeAddsNothingToTheList)
 	}, kOnePoll));
 	EXPECT_EQ(Rows(0), before);
 	EXPECT_EQ(Sounds(), 0);
-	fWindow->PostMessage(kMainAway);
+	ASSERT_EQ(BTest::Click(away, BPoint(5, 5)), B_OK);
 	ASSERT_TRUE(BTest::Sync(fWindow));
 	EXPECT_FALSE(fWindow->IsAway());
 }
