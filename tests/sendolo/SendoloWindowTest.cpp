@@ -218,10 +218,11 @@ TEST_F(SendoloWindow, SenderNameComesFromTheSettingsFile)
 			std::string text;
 			BWindow* found = BTest::WaitForWindow("sender window");
 			EXPECT_EQ(found, window) << what;
-			BTest::Locked(window, [&] {
+			// Quit() deletes the window: it is not unlocked afterwards.
+			if (window->Lock()) {
 				text = ((BTextControl*)window->FindView("MonTextControl"))->Text();
 				window->Quit();
-			});
+			}
 			BTest::WaitFor([] { return BTest::WaitForWindow("sender window", 0) == NULL; });
 			return text;
 		};
