@@ -118,7 +118,7 @@ TWindow1::Pulsard(void* window)
 {
 	TWindow1* self = static_cast<TWindow1*>(window);
 	while (!self->fQuitting) {
-		self->_Pulse();
+		self->Pulse();
 		// Woken early only when the window goes.
 		acquire_sem_etc(self->fPulseSleep, 1, B_RELATIVE_TIMEOUT, kPulseInterval);
 	}
@@ -126,7 +126,7 @@ TWindow1::Pulsard(void* window)
 }
 
 void
-TWindow1::_Pulse()
+TWindow1::Pulse()
 {
 	total_number_of_messages = magestion->count_total_number_of_messages();
 	new_messages = magestion->are_there_new_messages_in_data_file();

@@ -38,6 +38,8 @@ public:
 	bool QuitRequested() override;
 
 	static int32 Pulsard(void* window);
+	// One poll of the data file, as the pulse thread makes it.
+	void Pulse();
 	static int32 Away(void* window);
 
 	TestView* List(int32 index) const { return fLists[index]; }
@@ -45,7 +47,6 @@ public:
 	bool IsAway() const { return fAway; }
 
 private:
-	void _Pulse();
 	void _Show(int record);
 	void _StartAway(int record);
 
