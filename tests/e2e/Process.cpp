@@ -35,8 +35,16 @@ run_process(const std::vector<std::string>& argv, const std::string& input,
 		args.push_back(const_cast<char*>(arg.c_str()));
 	args.push_back(NULL);
 	std::vector<char*> env;
-	for (char** e = environ; *e != NULL; e++)
-		env.push_back(*e);
+	// An extra variable replaces the one of the same name.
+	for (char** e = environ; *e != NULL; e++) {
+		std::string entry = *e;
+		std::string name = entry.substr(0, entry.find('='));
+		bool replaced = false;
+		for (const std::string& extra : extraEnvironment)
+			replaced = replaced || extra.compare(0, name.size() + 1, name + "=") == 0;
+		if (!replaced)
+			env.push_back(*e);
+	}
 	for (const std::string& e : extraEnvironment)
 		env.push_back(const_cast<char*>(e.c_str()));
 	env.push_back(NULL);

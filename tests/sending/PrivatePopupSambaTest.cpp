@@ -2,6 +2,7 @@
 // smbd on loopback, whose message command stores with Murmelod.
 
 #include "Process.h"
+#include <PrivateSamba.h>
 
 #include <Alert.h>
 #include <Harness.h>
@@ -15,11 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -41,20 +39,6 @@ script()
 	return std::string(MURMELO_SOURCE_DIR) + "/scripts/private-samba";
 }
 
-// Whether anything answers on 127.0.0.1:139.
-bool
-port_taken()
-{
-	int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-	struct sockaddr_in address = {};
-	address.sin_family = AF_INET;
-	address.sin_port = htons(139);
-	address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-	bool taken = connect(fd, (struct sockaddr*)&address, sizeof(address)) == 0;
-	close(fd);
-	return taken;
-}
-
 class PrivatePopupSamba : public testing::Test {
 protected:
 	static void SetUpTestSuite()
@@ -63,10 +47,10 @@ protected:
 			return;
 		// Another run's server may still hold the port for a while; messages
 		// sent to it would be lost to this test.
-		for (int i = 0; i < 600 && port_taken(); i++)
+		for (int i = 0; i < 600 && PrivateSamba::PortTaken(); i++)
 			usleep(100000);
 		sDir = new TempDir("murmelo-popup-samba");
-		if (port_taken()) {
+		if (PrivateSamba::PortTaken()) {
 			sStartOutput = "something else listens on 127.0.0.1:139";
 			return;
 		}

@@ -3,6 +3,7 @@
 // broadcast on the loopback interface, so nothing leaves the machine.
 
 #include "Process.h"
+#include <PrivateSamba.h>
 #include "SambaAlert.h"
 
 #include <MessageNames.h>
@@ -16,9 +17,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <fstream>
 #include <string>
@@ -34,27 +32,13 @@ script()
 	return std::string(MURMELO_SOURCE_DIR) + "/scripts/private-samba";
 }
 
-// Whether anything answers on 127.0.0.1:139.
-bool
-port_taken()
-{
-	int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-	struct sockaddr_in address = {};
-	address.sin_family = AF_INET;
-	address.sin_port = htons(139);
-	address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-	bool taken = connect(fd, (struct sockaddr*)&address, sizeof(address)) == 0;
-	close(fd);
-	return taken;
-}
-
 // Another test run's server may hold the port for a while.
 bool
 wait_for_free_port()
 {
-	for (int i = 0; i < 600 && port_taken(); i++)
+	for (int i = 0; i < 600 && PrivateSamba::PortTaken(); i++)
 		usleep(100000);
-	return !port_taken();
+	return !PrivateSamba::PortTaken();
 }
 
 class SambaServer : public testing::Test {

@@ -5,6 +5,7 @@
 #include "SendoloChild.h"
 
 #include "Process.h"
+#include <PrivateSamba.h>
 
 #include "MurmeloSettings.h"
 
@@ -20,11 +21,8 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,19 +40,6 @@ script()
 	return std::string(MURMELO_SOURCE_DIR) + "/scripts/private-samba";
 }
 
-bool
-port_taken()
-{
-	int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-	struct sockaddr_in address = {};
-	address.sin_family = AF_INET;
-	address.sin_port = htons(139);
-	address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-	bool taken = connect(fd, (struct sockaddr*)&address, sizeof(address)) == 0;
-	close(fd);
-	return taken;
-}
-
 class SendoloSamba : public testing::Test {
 protected:
 	static void SetUpTestSuite()
@@ -68,7 +53,7 @@ protected:
 			"\tinterfaces = 127.0.0.1/8\n"
 			"\tbind interfaces only = yes\n";
 		// Another run's server may hold the port for a while.
-		for (int i = 0; i < 600 && port_taken(); i++)
+		for (int i = 0; i < 600 && PrivateSamba::PortTaken(); i++)
 			usleep(100000);
 		ProcessResult started = run_process({script(), "start", sDir->Path() + "/server",
 			std::string(MURMELO_TREE) + "/daemon/Murmelod"});

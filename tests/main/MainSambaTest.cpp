@@ -1,0 +1,212 @@
+// The whole road of a message with the real Samba server: smbclient -M
+// sends, smbd runs the installed Murmelod, the messenger's pulse shows the
+// message once; REPLY answers it through the same server, and away mode
+// answers by itself.
+
+#include "MainWindowSupport.h"
+
+#include <PrivateSamba.h>
+
+#include <Alert.h>
+#include <Button.h>
+#include <MurmeloSettings.h>
+#include <TextView.h>
+
+namespace {
+
+// One poll, and the time smbd takes to run the daemon.
+const bigtime_t kOnePoll = 5000000;
+const bigtime_t kSendTimeout = 30000000;
+
+const char* kPopName = "varnoth";
+const char* kAwayText = "Out for lunch, back at two.";
+
+class MainSambaTest : public testing::Test {
+protected:
+	static void SetUpTestSuite()
+	{
+		if (getuid() == 0)
+			sSamba = new PrivateSamba("MURMELOTEST");
+	}
+
+	static void TearDownTestSuite()
+	{
+		delete sSamba;
+		sSamba = NULL;
+	}
+
+	void SetUp() override
+	{
+		if (getuid() != 0)
+			GTEST_SKIP() << "the Samba server needs root";
+		ASSERT_TRUE(sSamba->Started()) << sSamba->Output();
+		sSamba->Clear();
+		fOldPath = getenv("PATH");
+		setenv("BE_BOOT_VOLUME", sSamba->BootVolume().c_str(), 1);
+		std::string bin = sSamba->BootVolume() + "/standin";
+		mkdir(bin.c_str(), 0755);
+		fSoundLog = bin + "/sounds";
+		unlink(fSoundLog.c_str());
+		write_standin_media_player(bin, fSoundLog);
+		setenv("PATH", (bin + ":" + fOldPath).c_str(), 1);
+
+		murmelo_settings settings;
+		settings.popName = kPopName;
+		settings.answer = kAwayText;
+		ASSERT_EQ(save_murmelo_settings(settings), B_OK);
+		fApp = new BTest::HeadlessApp();
+		fWindow = new TWindow1((char*)"murmelo", BRect(45, 370, 467, 770));
+		fWindow->Show();
+		ASSERT_TRUE(BTest::Sync(fWindow));
+		fSamples = Rows(0).size();
+	}
+
+	void TearDown() override
+	{
+		if (fWindow != NULL) {
+			fWindow->Lock();
+			fWindow->Quit();
+		}
+		if (magestion != NULL)
+			magestion->effacetout();
+		delete fApp;
+		if (!fOldPath.empty())
+			setenv("PATH", fOldPath.c_str(), 1);
+		unsetenv("BE_BOOT_VOLUME");
+	}
+
+	std::vector<std::string> Rows(int32 list)
+	{
+		std::vector<std::string> rows;
+		BTest::Locked(fWindow, [&] {
+			BOutlineListView* view = fWindow->List(list)->List();
+			for (int32 i = 0; i < view->FullListCountItems(); i++) {
+				IconListItem* item = dynamic_cast<IconListItem*>(view->FullListItemAt(i));
+				rows.push_back(item != NULL ? item->Label() : "?");
+			}
+		});
+		return rows;
+	}
+
+	// Clicks a row of the Pop-Perso list.
+	void ClickRow(int32 index)
+	{
+		BOutlineListView* view = fWindow->List(0)->List();
+		BRect frame;
+		BTest::Locked(fWindow, [&] { frame = view->ItemFrame(index); });
+		ASSERT_EQ(BTest::Click(view, BPoint(frame.left + 30, (frame.top + frame.bottom) / 2)),
+			B_OK);
+	}
+
+	static std::string Sender(const Tliste& record)
+	{
+		BString from;
+		if (read_message_names(&record, &from, NULL, NULL) != B_OK)
+			return "?";
+		return from.String();
+	}
+
+	static std::string Text(const Tliste& record)
+	{
+		return std::string(record.message, strnlen(record.message, sizeof(record.message)));
+	}
+
+	int Sounds() const { return count_lines(fSoundLog); }
+
+	static PrivateSamba* sSamba;
+	std::string fOldPath;
+	std::string fSoundLog;
+	BTest::HeadlessApp* fApp = NULL;
+	TWindow1* fWindow = NULL;
+	size_t fSamples = 0;
+};
+
+PrivateSamba* MainSambaTest::sSamba = NULL;
+
+} // namespace
+
+TEST_F(MainSambaTest, AMessageIsShownOnceAndItsAnswerArrivesUnderOurName)
+{
+	// smbclient -M finds the sender's name, as Samba hands it to the daemon,
+	// on this machine.
+	LmhostsLine sender("BARSFRIEND");
+	ProcessResult sent = sSamba->Send("barsfriend", "are you at your desk?");
+	ASSERT_EQ(sent.status, 0) << sent.output;
+
+	ASSERT_TRUE(BTest::WaitFor([&] { return Rows(0).size() >= fSamples + 2; }, kOnePoll));
+	std::vector<std::string> rows = Rows(0);
+	ASSERT_EQ(rows.size(), fSamples + 2);
+	EXPECT_EQ(rows[fSamples], "barsfriend");
+	EXPECT_EQ(rows[fSamples + 1], "are you at your desk?");
+	EXPECT_TRUE(BTest::WaitFor([&] { return Sounds() == 1; }));
+	BTest::WriteWindowPNG(fWindow, BTest::ScreenshotPath("messenger_samba_arrived").c_str());
+
+	// Not shown again at the next poll.
+	usleep(kOnePoll);
+	EXPECT_EQ(Rows(0).size(), fSamples + 2);
+	EXPECT_EQ(Sounds(), 1);
+
+	// REPLY on the message, as the user does it.
+	ClickRow(fSamples + 1);
+	BView* reply = BTest::FindView(fWindow, "REPLY");
+	ASSERT_NE(reply, nullptr);
+	ASSERT_EQ(BTest::Click(reply, BPoint(10, 10)), B_OK);
+	BWindow* popup = BTest::WaitForWindow("private popup");
+	ASSERT_NE(popup, nullptr);
+	BTextView* read = dynamic_cast<BTextView*>(BTest::FindView(popup, "private_popup_read"));
+	ASSERT_NE(read, nullptr);
+	std::string shown;
+	BTest::Locked(popup, [&] { shown = read->Text(); });
+	EXPECT_EQ(shown, "are you at your desk?");
+
+	const char* typed = "yes, \"coming\" $(id) ; now";
+	BView* write = BTest::FindView(popup, "private_popup_write");
+	ASSERT_NE(write, nullptr);
+	ASSERT_EQ(BTest::Click(write, BPoint(30, 20)), B_OK);
+	ASSERT_EQ(BTest::TypeKeys(popup, typed), B_OK);
+	BView* send = BTest::FindView(popup, "SEND");
+	ASSERT_NE(send, nullptr);
+	ASSERT_EQ(BTest::Click(send, BPoint(10, 10)), B_OK);
+
+	BAlert* alert = dynamic_cast<BAlert*>(BTest::WaitForWindow("Pingbox", kSendTimeout));
+	ASSERT_NE(alert, nullptr);
+	std::string said;
+	BTest::Locked(alert, [&] { said = alert->Text(); });
+	EXPECT_EQ(said, "\n\nMessage succesfully sent.");
+	ASSERT_EQ(BTest::Click(alert->ButtonAt(0), BPoint(5, 5)), B_OK);
+
+	// The answer came back through the same server, under our name.
+	ASSERT_TRUE(BTest::WaitFor([&] { return sSamba->Records().size() >= 2; }, kSendTimeout));
+	std::vector<Tliste> records = sSamba->Records();
+	ASSERT_EQ(records.size(), 2u);
+	EXPECT_EQ(Sender(records[1]), kPopName);
+	EXPECT_EQ(Text(records[1]), typed);
+}
+
+TEST_F(MainSambaTest, AwayModeAnswersEachMessageOnceAndListsNothing)
+{
+	LmhostsLine sender("BARSFRIEND");
+	BView* away = BTest::FindView(fWindow, "AWAY mode");
+	ASSERT_NE(away, nullptr);
+	ASSERT_EQ(BTest::Click(away, BPoint(5, 5)), B_OK);
+	ASSERT_TRUE(BTest::Sync(fWindow));
+	ASSERT_TRUE(fWindow->IsAway());
+
+	ProcessResult sent = sSamba->Send("barsfriend", "lunch?");
+	ASSERT_EQ(sent.status, 0) << sent.output;
+
+	// The away answer arrives through the same server, to the sender, from us.
+	ASSERT_TRUE(BTest::WaitFor([&] { return sSamba->Records().size() >= 2; }, kSendTimeout));
+	// Our own answer is new in turn: its poll answers "varnoth", which no
+	// name service knows, and the count stays.
+	usleep(2 * kOnePoll);
+	std::vector<Tliste> records = sSamba->Records();
+	ASSERT_EQ(records.size(), 2u);
+	EXPECT_EQ(Text(records[0]), "lunch?");
+	EXPECT_EQ(Sender(records[1]), kPopName);
+	EXPECT_EQ(Text(records[1]), kAwayText);
+	for (const Tliste& record : records)
+		EXPECT_EQ(record.is_new, 0);
+	EXPECT_EQ(Rows(0).size(), fSamples);
+	EXPECT_EQ(Sounds(), 0);
+}
