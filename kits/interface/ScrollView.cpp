@@ -17,7 +17,6 @@ BScrollView::BScrollView(const char* name, BView* target, uint32 resizingMode, u
 		target->MoveTo(size, size);
 		AddChild(target);
 	}
-	BRect frame = target != NULL ? target->Frame() : BRect(size, size, size + 15, size + 15);
 	if (vertical) {
 		fVertical = new BScrollBar(BRect(0, 0, B_V_SCROLL_BAR_WIDTH, 15), "_VSB_", target, 0,
 			0, B_VERTICAL);

@@ -195,8 +195,9 @@ TEST_F(TextViewTest, WordWrapBreaksAtSpacesInsideTheTextRect)
 			view->GetFontAndColor(start, &font);
 			EXPECT_LE(font.StringWidth(line.c_str()), rect.Width() + 1) << line;
 			EXPECT_NE(text[start], ' ') << i;
-			if (i > 0)
+			if (i > 0) {
 				EXPECT_GT(view->PointAt(start).y, view->PointAt(view->OffsetAt(i - 1)).y);
+			}
 		}
 		// The long word is cut where it no longer fits.
 		EXPECT_NE(strstr(text, "Pneumono"), nullptr);
