@@ -34,9 +34,21 @@ BCheckBox::_NeededHeight() const
 }
 
 BRect
+BCheckBox::_ContentFrame() const
+{
+	// As on R5, box and label sit at the top of a frame taller than they
+	// need, not in its middle.
+	BRect bounds = Bounds();
+	float needed = _NeededHeight();
+	if (bounds.Height() > needed)
+		bounds.bottom = bounds.top + needed;
+	return bounds;
+}
+
+BRect
 BCheckBox::_BoxFrame() const
 {
-	BRect bounds = Bounds();
+	BRect bounds = _ContentFrame();
 	float top = floorf((bounds.top + bounds.bottom + 1 - kBoxSize) / 2);
 	return BRect(bounds.left + 1, top, bounds.left + kBoxSize, top + kBoxSize - 1);
 }
@@ -48,7 +60,7 @@ BCheckBox::Draw(BRect)
 	uint32 flags = _LookFlags(Value() != B_CONTROL_OFF);
 	BRect box = _BoxFrame();
 	look.DrawCheckBox(this, box, fOutlined ? flags ^ ControlLook::kActivated : flags);
-	BRect labelRect = Bounds();
+	BRect labelRect = _ContentFrame();
 	labelRect.left = box.right + kLabelGap;
 	look.DrawLabel(this, Label(), labelRect, flags & ~ControlLook::kActivated);
 }

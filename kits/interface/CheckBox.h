@@ -20,6 +20,7 @@ public:
 	void GetPreferredSize(float* width, float* height) override;
 
 private:
+	BRect _ContentFrame() const;
 	BRect _BoxFrame() const;
 	float _NeededHeight() const;
 
