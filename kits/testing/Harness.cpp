@@ -1,6 +1,8 @@
 #include <Harness.h>
 
 #include <Application.h>
+#include <Menu.h>
+#include <MenuItem.h>
 #include <Messenger.h>
 #include <OS.h>
 #include <View.h>
@@ -152,6 +154,31 @@ Click(BView* view, BPoint where, uint32 buttons, uint32 modifiers)
 	if (status == B_OK)
 		status = inject_mouse(view, where, InputEvent::MOUSE_UP, 0, modifiers);
 	return status;
+}
+
+status_t
+ClickScreen(BPoint screen)
+{
+	for (InputEvent::Type type : {InputEvent::MOUSE_DOWN, InputEvent::MOUSE_UP}) {
+		InputEvent event;
+		event.type = type;
+		event.where = screen;
+		event.buttons = type == InputEvent::MOUSE_DOWN ? B_PRIMARY_MOUSE_BUTTON : 0;
+		server()->Inject(event);
+	}
+	return server()->Sync(kDefaultTimeout) ? B_OK : B_TIMED_OUT;
+}
+
+BPoint
+ItemCenter(BWindow* window, BMenuItem* item)
+{
+	BPoint point;
+	Locked(window, [&] {
+		BRect frame = item->Menu()->ConvertToScreen(item->Frame());
+		point = BPoint((int32)((frame.left + frame.right) / 2),
+			(int32)((frame.top + frame.bottom) / 2));
+	});
+	return point;
 }
 
 status_t

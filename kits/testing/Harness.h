@@ -9,6 +9,7 @@
 #include <string>
 
 class BApplication;
+class BMenuItem;
 class BView;
 class BWindow;
 
@@ -45,6 +46,10 @@ status_t Click(BView* view, BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTO
 status_t MouseDown(BView* view, BPoint where, uint32 buttons = B_PRIMARY_MOUSE_BUTTON);
 status_t MouseUp(BView* view, BPoint where);
 status_t MoveMouse(BView* view, BPoint where);
+// A click at a screen point, wherever it lands (a menu open over windows).
+status_t ClickScreen(BPoint screen);
+// The middle of a menu item on the screen; window is the one its menu is in.
+BPoint ItemCenter(BWindow* window, BMenuItem* item);
 // Types UTF-8 text into the active window, one key per character; the
 // window is activated first.
 status_t TypeKeys(BWindow* window, const char* text, uint32 modifiers = 0);

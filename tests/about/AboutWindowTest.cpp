@@ -61,32 +61,6 @@ about_windows()
 	return found;
 }
 
-// Presses and releases at a screen point, through the display server.
-void
-ClickAt(BPoint screen)
-{
-	for (InputEvent::Type type : {InputEvent::MOUSE_DOWN, InputEvent::MOUSE_UP}) {
-		InputEvent event;
-		event.type = type;
-		event.where = screen;
-		event.buttons = type == InputEvent::MOUSE_DOWN ? B_PRIMARY_MOUSE_BUTTON : 0;
-		DisplayServer::Default()->Inject(event);
-	}
-	DisplayServer::Default()->Sync(BTest::kDefaultTimeout);
-}
-
-BPoint
-ItemCenter(BWindow* window, BMenuItem* item)
-{
-	BPoint point;
-	BTest::Locked(window, [&] {
-		BRect frame = item->Menu()->ConvertToScreen(item->Frame());
-		point = BPoint((int32)((frame.left + frame.right) / 2),
-			(int32)((frame.top + frame.bottom) / 2));
-	});
-	return point;
-}
-
 status_t
 run_about(void*)
 {
@@ -136,11 +110,11 @@ TEST_F(AboutWindowTest, DISABLED_InstalledCopyOpensTwoAboutWindowsFromTheMenu)
 	for (size_t presses = 1; presses <= 2; presses++) {
 		BMenuItem* title = NULL;
 		BTest::Locked(main, [&] { title = bar->ItemAt(0); });
-		ClickAt(ItemCenter(main, title));
+		BTest::ClickScreen(BTest::ItemCenter(main, title));
 		BWindow* menu = BTest::WaitForWindow("MENU");
 		ASSERT_NE(menu, nullptr);
 		BTest::Sync(menu);
-		ClickAt(ItemCenter(menu, bar->SubmenuAt(0)->FindItem("About")));
+		BTest::ClickScreen(BTest::ItemCenter(menu, bar->SubmenuAt(0)->FindItem("About")));
 		ASSERT_TRUE(BTest::WaitFor([&] { return about_windows().size() == presses; }));
 	}
 	std::vector<UptimeWindow*> windows = about_windows();

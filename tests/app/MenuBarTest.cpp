@@ -54,32 +54,6 @@ run_app(void* app)
 	return B_OK;
 }
 
-// Presses and releases at a screen point, through the display server.
-void
-ClickAt(BPoint screen)
-{
-	for (InputEvent::Type type : {InputEvent::MOUSE_DOWN, InputEvent::MOUSE_UP}) {
-		InputEvent event;
-		event.type = type;
-		event.where = screen;
-		event.buttons = type == InputEvent::MOUSE_DOWN ? B_PRIMARY_MOUSE_BUTTON : 0;
-		DisplayServer::Default()->Inject(event);
-	}
-	DisplayServer::Default()->Sync(BTest::kDefaultTimeout);
-}
-
-BPoint
-ItemCenter(BWindow* window, BMenuItem* item)
-{
-	BPoint point;
-	BTest::Locked(window, [&] {
-		BRect frame = item->Menu()->ConvertToScreen(item->Frame());
-		point = BPoint((int32)((frame.left + frame.right) / 2),
-			(int32)((frame.top + frame.bottom) / 2));
-	});
-	return point;
-}
-
 class MenuBarTest : public ::testing::Test {
 protected:
 	static void SetUpTestSuite()
@@ -132,7 +106,7 @@ protected:
 	{
 		BMenuItem* item = NULL;
 		BTest::Locked(window, [&] { item = fBar->ItemAt(title); });
-		ClickAt(ItemCenter(window, item));
+		BTest::ClickScreen(BTest::ItemCenter(window, item));
 		BWindow* open = BTest::WaitForWindow(item->Submenu()->Name());
 		if (open != NULL)
 			BTest::Sync(open);
@@ -143,7 +117,7 @@ protected:
 		BWindow* open = Open(window, title);
 		ASSERT_NE(open, nullptr);
 		BMenu* menu = fBar->SubmenuAt(title);
-		ClickAt(ItemCenter(open, menu->FindItem(label)));
+		BTest::ClickScreen(BTest::ItemCenter(open, menu->FindItem(label)));
 		ASSERT_TRUE(BTest::WaitFor(
 			[&] { return DisplayServer::Default()->FindWindow(menu->Name()) == NULL; }));
 		BTest::Sync(window);
@@ -312,7 +286,7 @@ TEST_F(MenuBarTest, DISABLED_InstalledCopyChecksMailThenStartsTheAddOns)
 	BWindow* window = NewStripWindow("installed menu bar");
 	BWindow* open = Open(window, 1);
 	ASSERT_NE(open, nullptr);
-	ClickAt(ItemCenter(open, fBar->SubmenuAt(1)->FindItem("Get Mail")));
+	BTest::ClickScreen(BTest::ItemCenter(open, fBar->SubmenuAt(1)->FindItem("Get Mail")));
 
 	// The alert, with its one button; the add-on waits for it.
 	BAlert* alert = NULL;
@@ -341,7 +315,7 @@ TEST_F(MenuBarTest, DISABLED_InstalledCopyChecksMailThenStartsTheAddOns)
 	// "connect irc" starts the IRC add-on, trailing blank and all.
 	open = Open(window, 1);
 	ASSERT_NE(open, nullptr);
-	ClickAt(ItemCenter(open, fBar->SubmenuAt(1)->FindItem("connect irc")));
+	BTest::ClickScreen(BTest::ItemCenter(open, fBar->SubmenuAt(1)->FindItem("connect irc")));
 	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("IRC ") != std::string::npos; }));
 }
 

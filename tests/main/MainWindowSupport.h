@@ -104,7 +104,7 @@ protected:
 	{
 		Tliste record;
 		memset(&record, 0, sizeof(record));
-		strncpy(record.message, text, sizeof(record.message));
+		memcpy(record.message, text, strnlen(text, sizeof(record.message)));
 		uint32 names = append_message_names(&record, sender, "me", "me");
 		record.from = record.to = record.realfrom = names;
 		record.is_new = isNew ? 1 : 0;
