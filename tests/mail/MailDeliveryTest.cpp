@@ -24,41 +24,6 @@
 namespace {
 
 const char* kMsmtp = "/usr/bin/msmtp";
-const char* kDecoder = MURMELO_SOURCE_DIR "/tests/mail/decode_mail.py";
-
-
-std::string
-from_hex(const std::string& hex)
-{
-	std::string out;
-	for (size_t i = 0; i + 1 < hex.size(); i += 2)
-		out += (char)std::stoi(hex.substr(i, 2), NULL, 16);
-	return out;
-}
-
-
-// What a mail reader sees in a stored mail.
-std::map<std::string, std::string>
-read_mail(const std::string& path, bool validAddresses = true)
-{
-	RunResult result = run_program({"/usr/bin/python3", kDecoder, path});
-	EXPECT_EQ(result.status, 0) << result.output;
-	std::map<std::string, std::string> fields;
-	std::istringstream lines(result.output);
-	std::string line;
-	while (std::getline(lines, line)) {
-		size_t colon = line.find(": ");
-		if (colon == std::string::npos)
-			continue;
-		std::string key = line.substr(0, colon);
-		std::string value = line.substr(colon + 2);
-		if (key == "defect" && (validAddresses || value.find("addr-spec") == std::string::npos))
-			ADD_FAILURE() << "MIME defect: " << value;
-		else
-			fields[key] = value;
-	}
-	return fields;
-}
 
 
 class ScopedVariable {

@@ -46,4 +46,11 @@ void write_whole_file(const std::string& path, const std::string& text, int mode
 // A port on 127.0.0.1 that nothing listens on right now.
 int closed_port();
 
+std::string from_hex(const std::string& hex);
+// What a mail reader sees in a stored mail, field by field (subject and
+// body in hex); a MIME defect fails the test, one in an address only when
+// validAddresses.
+std::map<std::string, std::string> read_mail(const std::string& path,
+	bool validAddresses = true);
+
 #endif
