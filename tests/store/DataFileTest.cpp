@@ -101,6 +101,28 @@ TEST_F(DataFile, ScanStopsAtTheCountLastStored)
 	EXPECT_EQ(fStore.are_there_new_messages_in_data_file(), 60);
 }
 
+TEST_F(DataFile, ScanAcrossManyReadsKeepsEveryRecordInPlace)
+{
+	// Large files are read many records at a time: new records on either
+	// side of any block boundary, and a torn last record, are still found
+	// where they are.
+	const int kCount = 1000;
+	std::string bytes;
+	for (int i = 1; i <= kCount; i++)
+		bytes += record("m", i == 129 || i == 256 || i == 257 || i == 999 ? 1 : 0);
+	WriteData(bytes + record("torn", 1).substr(0, 500));
+	Scan();
+	EXPECT_EQ(total_number_of_messages, kCount);
+	EXPECT_EQ(new_messages, 4);
+	EXPECT_EQ(first_new_message, 129);
+
+	total_number_of_messages = 256;
+	EXPECT_EQ(fStore.are_there_new_messages_in_data_file(), 2);
+	total_number_of_messages = 128;
+	EXPECT_EQ(fStore.are_there_new_messages_in_data_file(), 0);
+	EXPECT_EQ(first_new_message, 0);
+}
+
 TEST_F(DataFile, ReadMessageCopiesRecordButKeepsTheNodeLinks)
 {
 	std::string second = record("second", 1);
