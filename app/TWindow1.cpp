@@ -29,6 +29,7 @@ TWindow1::TWindow1(char* title, BRect frame)
 	:
 	BWindow(frame, title, B_TITLED_WINDOW, B_NOT_RESIZABLE, B_CURRENT_WORKSPACE),
 	fAway(false),
+	fPulseLock("pulse"),
 	fQuitting(false),
 	fAwayLock("away records")
 {
@@ -128,6 +129,7 @@ TWindow1::Pulsard(void* window)
 void
 TWindow1::Pulse()
 {
+	BAutolock lock(fPulseLock);
 	total_number_of_messages = magestion->count_total_number_of_messages();
 	new_messages = magestion->are_there_new_messages_in_data_file();
 	if (new_messages == 0)

@@ -55,6 +55,8 @@ private:
 	TestView* fLists[3];
 	TabView* fTabView = NULL;
 
+	// The scan's results are globals of the store: one poll at a time.
+	BLocker fPulseLock;
 	thread_id fPulseThread = -1;
 	sem_id fPulseSleep = -1;
 	std::atomic<bool> fQuitting;
