@@ -295,9 +295,12 @@ BWindow::_HandleKey(BMessage* message)
 thread_id
 BWindow::Run()
 {
+	// The view tree is still the caller's alone here; once the loop runs,
+	// only a thread holding the window's lock may walk it.
+	bool pulse = fPulseRate > 0 && _WantsPulse();
 	thread_id thread = BLooper::Run();
-	if (thread >= 0 && fPulseRate > 0)
-		SetPulseRate(fPulseRate);
+	if (thread >= 0 && pulse)
+		_StartPulseThread();
 	return thread;
 }
 
@@ -869,20 +872,31 @@ BWindow::SetPulseRate(bigtime_t rate)
 void
 BWindow::_StartPulse()
 {
-	std::lock_guard<std::mutex> guard(fPulseLock);
-	if (fPulseThread >= 0)
-		return;
+	if (_WantsPulse())
+		_StartPulseThread();
+}
+
+bool
+BWindow::_WantsPulse() const
+{
 	// Only windows with a view that wants it pulse.
 	std::vector<BView*> views{fTopView};
-	bool needed = false;
-	while (!views.empty() && !needed) {
+	while (!views.empty()) {
 		BView* view = views.back();
 		views.pop_back();
-		needed = (view->Flags() & B_PULSE_NEEDED) != 0;
+		if ((view->Flags() & B_PULSE_NEEDED) != 0)
+			return true;
 		for (int32 i = 0; i < view->CountChildren(); i++)
 			views.push_back(view->ChildAt(i));
 	}
-	if (!needed)
+	return false;
+}
+
+void
+BWindow::_StartPulseThread()
+{
+	std::lock_guard<std::mutex> guard(fPulseLock);
+	if (fPulseThread >= 0)
 		return;
 	fPulseQuit = false;
 	fPulseThread = spawn_thread(_PulseLoop, "pulse", B_NORMAL_PRIORITY, this);

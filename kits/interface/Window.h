@@ -141,6 +141,8 @@ private:
 	void _UpdateAndFlush();
 	void _Flush(const BRegion& region);
 	void _StartPulse();
+	bool _WantsPulse() const;
+	void _StartPulseThread();
 	void _StopPulse();
 	static status_t _PulseLoop(void* data);
 

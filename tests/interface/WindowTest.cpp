@@ -486,3 +486,35 @@ TEST_F(WindowTest, TreeHooksAndOrder)
 		delete b;
 	});
 }
+
+namespace {
+
+// Grows the view tree on the window's own thread from its first draws on.
+class GrowingView : public BView {
+public:
+	GrowingView() : BView(BRect(0, 0, 99, 99), "growing", B_FOLLOW_NONE, B_WILL_DRAW) {}
+
+	void Draw(BRect) override
+	{
+		if (CountChildren() < 40)
+			AddChild(new BView(BRect(0, 0, 1, 1), "leaf", B_FOLLOW_NONE, B_WILL_DRAW));
+	}
+};
+
+} // namespace
+
+TEST_F(WindowTest, ShowingFromAnotherThreadLeavesTheRunningTreeAlone)
+{
+	// Show() once looked for views that want a pulse after the window's
+	// thread had started, without its lock, while that thread changed the
+	// tree (a crash, or a race under ThreadSanitizer).
+	for (int i = 0; i < 20; i++) {
+		BWindow* window = new BWindow(BRect(10, 10, 209, 209), "growing", B_TITLED_WINDOW, 0);
+		for (int j = 0; j < 10; j++)
+			window->AddChild(new GrowingView);
+		window->Show();
+		ASSERT_TRUE(BTest::Sync(window));
+		window->Lock();
+		window->Quit();
+	}
+}
