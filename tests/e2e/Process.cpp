@@ -123,3 +123,25 @@ read_file(const std::string& path)
 	content << file.rdbuf();
 	return content.str();
 }
+
+ScopedVariable::ScopedVariable(const char* name, const char* value)
+	:
+	fName(name)
+{
+	const char* old = getenv(name);
+	fHad = old != NULL;
+	if (fHad)
+		fOld = old;
+	if (value != NULL)
+		setenv(name, value, 1);
+	else
+		unsetenv(name);
+}
+
+ScopedVariable::~ScopedVariable()
+{
+	if (fHad)
+		setenv(fName.c_str(), fOld.c_str(), 1);
+	else
+		unsetenv(fName.c_str());
+}

@@ -27,4 +27,17 @@ private:
 
 std::string read_file(const std::string& path);
 
+// Sets an environment variable (unsets it for NULL) for as long as it lives,
+// then restores it.
+class ScopedVariable {
+public:
+	ScopedVariable(const char* name, const char* value);
+	~ScopedVariable();
+
+private:
+	std::string fName;
+	std::string fOld;
+	bool fHad = false;
+};
+
 #endif

@@ -4,6 +4,7 @@
 #include <MailMessage.h>
 
 #include "MailShapes.h"
+#include "Process.h"
 #include "SmtpStore.h"
 
 #include <gtest/gtest.h>
@@ -24,36 +25,6 @@
 namespace {
 
 const char* kMsmtp = "/usr/bin/msmtp";
-
-
-class ScopedVariable {
-public:
-	ScopedVariable(const char* name, const char* value)
-		:
-		fName(name)
-	{
-		const char* old = getenv(name);
-		fHad = old != NULL;
-		if (fHad)
-			fOld = old;
-		if (value != NULL)
-			setenv(name, value, 1);
-		else
-			unsetenv(name);
-	}
-	~ScopedVariable()
-	{
-		if (fHad)
-			setenv(fName.c_str(), fOld.c_str(), 1);
-		else
-			unsetenv(fName.c_str());
-	}
-
-private:
-	std::string fName;
-	std::string fOld;
-	bool fHad;
-};
 
 } // namespace
 

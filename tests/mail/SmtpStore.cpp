@@ -240,7 +240,7 @@ read_mail(const std::string& path, bool validAddresses)
 			continue;
 		std::string key = line.substr(0, colon);
 		std::string value = line.substr(colon + 2);
-		if (key == "defect" && (validAddresses || value.find("addr-spec") == std::string::npos))
+		if (key == "defect" || (key == "address-defect" && validAddresses))
 			ADD_FAILURE() << "MIME defect: " << value;
 		else
 			fields[key] = value;

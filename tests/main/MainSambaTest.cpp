@@ -10,7 +10,6 @@
 #include <Alert.h>
 #include <Button.h>
 #include <MurmeloSettings.h>
-#include <TextView.h>
 
 namespace {
 
@@ -75,18 +74,7 @@ protected:
 		unsetenv("BE_BOOT_VOLUME");
 	}
 
-	std::vector<std::string> Rows(int32 list)
-	{
-		std::vector<std::string> rows;
-		BTest::Locked(fWindow, [&] {
-			BOutlineListView* view = fWindow->List(list)->List();
-			for (int32 i = 0; i < view->FullListCountItems(); i++) {
-				IconListItem* item = dynamic_cast<IconListItem*>(view->FullListItemAt(i));
-				rows.push_back(item != NULL ? item->Label() : "?");
-			}
-		});
-		return rows;
-	}
+	std::vector<std::string> Rows(int32 list) { return list_rows(fWindow, list); }
 
 	// Clicks a row of the Pop-Perso list.
 	void ClickRow(int32 index)
@@ -153,11 +141,7 @@ TEST_F(MainSambaTest, AMessageIsShownOnceAndItsAnswerArrivesUnderOurName)
 	ASSERT_EQ(BTest::Click(reply, BPoint(10, 10)), B_OK);
 	BWindow* popup = BTest::WaitForWindow("private popup");
 	ASSERT_NE(popup, nullptr);
-	BTextView* read = dynamic_cast<BTextView*>(BTest::FindView(popup, "private_popup_read"));
-	ASSERT_NE(read, nullptr);
-	std::string shown;
-	BTest::Locked(popup, [&] { shown = read->Text(); });
-	EXPECT_EQ(shown, "are you at your desk?");
+	EXPECT_EQ(popup_text(popup), "are you at your desk?");
 
 	const char* typed = "yes, \"coming\" $(id) ; now";
 	BView* write = BTest::FindView(popup, "private_popup_write");

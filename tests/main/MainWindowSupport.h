@@ -10,6 +10,7 @@
 #include <MessageNames.h>
 #include <OutlineListView.h>
 #include <PopClass.h>
+#include <TextView.h>
 #include <TWindow1.h>
 #include <TestView.h>
 
@@ -50,6 +51,32 @@ count_lines(const std::string& path)
 	return lines;
 }
 
+// The rows of one of the window's lists: labels in order.
+inline std::vector<std::string>
+list_rows(TWindow1* window, int32 list)
+{
+	std::vector<std::string> rows;
+	BTest::Locked(window, [&] {
+		BOutlineListView* view = window->List(list)->List();
+		for (int32 i = 0; i < view->FullListCountItems(); i++) {
+			IconListItem* item = dynamic_cast<IconListItem*>(view->FullListItemAt(i));
+			rows.push_back(item != NULL ? item->Label() : "?");
+		}
+	});
+	return rows;
+}
+
+// The text the private popup window shows; "?" when it has no read area.
+inline std::string
+popup_text(BWindow* popup)
+{
+	BTextView* read = dynamic_cast<BTextView*>(BTest::FindView(popup, "private_popup_read"));
+	std::string shown = "?";
+	if (read != NULL)
+		BTest::Locked(popup, [&] { shown = read->Text(); });
+	return shown;
+}
+
 class MainWindowTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -83,19 +110,7 @@ protected:
 		return fWindow;
 	}
 
-	// The rows of a list: labels in order.
-	std::vector<std::string> Rows(int32 list)
-	{
-		std::vector<std::string> rows;
-		BTest::Locked(fWindow, [&] {
-			BOutlineListView* view = fWindow->List(list)->List();
-			for (int32 i = 0; i < view->FullListCountItems(); i++) {
-				IconListItem* item = dynamic_cast<IconListItem*>(view->FullListItemAt(i));
-				rows.push_back(item != NULL ? item->Label() : "?");
-			}
-		});
-		return rows;
-	}
+	std::vector<std::string> Rows(int32 list) { return list_rows(fWindow, list); }
 
 	int Sounds() const { return count_lines(fSoundLog); }
 

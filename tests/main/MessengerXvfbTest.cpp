@@ -139,32 +139,6 @@ struct Child {
 	}
 };
 
-// Sets an environment variable for the test and restores it afterwards.
-class ScopedVariable {
-public:
-	ScopedVariable(const char* name, const std::string& value) : fName(name)
-	{
-		const char* old = getenv(name);
-		fHadOld = old != NULL;
-		if (fHadOld)
-			fOld = old;
-		setenv(name, value.c_str(), 1);
-	}
-
-	~ScopedVariable()
-	{
-		if (fHadOld)
-			setenv(fName.c_str(), fOld.c_str(), 1);
-		else
-			unsetenv(fName.c_str());
-	}
-
-private:
-	std::string fName;
-	std::string fOld;
-	bool fHadOld = false;
-};
-
 // The X screen, and what a person does on it.
 class Screen {
 public:
@@ -335,7 +309,7 @@ TEST(MessengerOnXvfb, ReceivesShowsAnswersAndQuitsOnARealScreen)
 	ASSERT_TRUE(samba.Started()) << samba.Output();
 	std::string boot = samba.BootVolume();
 	// The names file of the records is read through the boot volume too.
-	ScopedVariable bootVariable("BE_BOOT_VOLUME", boot);
+	ScopedVariable bootVariable("BE_BOOT_VOLUME", boot.c_str());
 	murmelo_settings settings;
 	settings.popName = kPopName;
 	ASSERT_EQ(save_murmelo_settings(settings), B_OK);
