@@ -64,8 +64,12 @@ read_replies(const uint8_t* data, size_t size)
 		check(code >= 0 && code <= 999);
 		check(!text.empty() && text.back() == '\n');
 		if (!read) {
+			// A reply the server began with 421 already says the session
+			// ends; any other broken reply says the connection was closed.
 			check(code == 421);
-			check(text.size() >= strlen(kClosed));
+			check(text.compare(0, 3, "421") == 0
+				|| (text.size() >= strlen(kClosed)
+					&& text.compare(text.size() - strlen(kClosed), std::string::npos, kClosed) == 0));
 			break;
 		}
 		if (code == 421)
