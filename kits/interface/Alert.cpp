@@ -6,6 +6,7 @@
 #include <Invoker.h>
 #include <MessageQueue.h>
 #include <OS.h>
+#include <Screen.h>
 #include <View.h>
 
 #include <AlertIcons.h>
@@ -43,13 +44,6 @@ const bigtime_t kUpdateInterval = 20000;
 
 const uint32 kButtonPressed = '_ALB';
 const uint32 kActivate = '_ALA';
-
-// TODO: ask the display server once it reports the screen's size.
-BRect
-screen_frame()
-{
-	return BRect(0, 0, 1023, 767);
-}
 
 // The length of the longest start of text (at most length bytes) that fits
 // in width, never inside a UTF-8 character; at least one character.
@@ -333,7 +327,7 @@ BAlert::Text() const
 BRect
 BAlert::AlertPosition(float width, float height)
 {
-	BRect screen = screen_frame();
+	BRect screen = BScreen().Frame();
 	BPoint leftTop(floorf(screen.left + (screen.Width() - width) / 2),
 		floorf(screen.top + (screen.Height() - height) / 2));
 	leftTop.x = std::max(leftTop.x, screen.left);

@@ -61,6 +61,12 @@ DisplayServer::Current()
 	return __atomic_load_n(&sServer, __ATOMIC_ACQUIRE);
 }
 
+BRect
+DisplayServer::ScreenFrame() const
+{
+	return fBackend->ScreenFrame();
+}
+
 const char*
 DisplayServer::BackendName() const
 {

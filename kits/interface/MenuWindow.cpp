@@ -3,6 +3,9 @@
 #include <DisplayServer.h>
 #include <Menu.h>
 #include <Message.h>
+#include <Screen.h>
+
+#include <algorithm>
 
 MenuWindow::MenuWindow(BMenu* menu, BPoint where)
 	: BWindow(BRect(where, where), menu->Name() != NULL ? menu->Name() : "menu",
@@ -13,6 +16,14 @@ MenuWindow::MenuWindow(BMenu* menu, BPoint where)
 	float width, height;
 	menu->GetPreferredSize(&width, &height);
 	ResizeTo(width, height);
+	// A menu opened near the screen's right or bottom edge moves back in,
+	// so that all its items can be reached.
+	BRect screen = BScreen(this).Frame();
+	BPoint leftTop = where;
+	leftTop.x = std::max(screen.left, std::min(leftTop.x, screen.right - width));
+	leftTop.y = std::max(screen.top, std::min(leftTop.y, screen.bottom - height));
+	if (leftTop != where)
+		MoveTo(leftTop);
 	menu->MoveTo(0, 0);
 	menu->ResizeTo(width, height);
 	AddChild(menu);

@@ -19,6 +19,7 @@ public:
 	~SdlBackend() override;
 	const char* Name() const override { return "sdl"; }
 	status_t Init() override;
+	BRect ScreenFrame() const override { return fScreen; }
 	void CreateWindow(int32 id, BRect frame, const char* title, window_look look,
 		uint32 flags) override;
 	void DestroyWindow(int32 id) override;
@@ -42,6 +43,7 @@ private:
 	uint32 _Modifiers() const;
 
 	bool fStarted = false;
+	BRect fScreen = BRect(0, 0, 1023, 767);
 	uint32 fWakeEvent = 0;
 	uint32 fButtons = 0;
 	std::map<int32, Window> fWindows;
@@ -78,6 +80,9 @@ SdlBackend::Init()
 	}
 	fStarted = true;
 	fWakeEvent = SDL_RegisterEvents(1);
+	SDL_Rect bounds;
+	if (SDL_GetDisplayBounds(0, &bounds) == 0 && bounds.w > 0 && bounds.h > 0)
+		fScreen = BRect(bounds.x, bounds.y, bounds.x + bounds.w - 1, bounds.y + bounds.h - 1);
 	return B_OK;
 }
 

@@ -3,6 +3,7 @@
 #include <Bitmap.h>
 #include <BitmapView.h>
 #include <Harness.h>
+#include <Screen.h>
 #include <TabView.h>
 #include <TranslationUtils.h>
 #include <Window.h>
@@ -139,6 +140,8 @@ TEST(TabViewOnXvfb, ClickSwitchesTheTabOnARealScreen)
 		ASSERT_EQ(BTest::WaitForWindow("murmelo"), window);
 		stopper.connected = true;
 		ASSERT_TRUE(BTest::Sync(window));
+		// Alerts are centred and menus kept on this screen, not an assumed one.
+		EXPECT_EQ(BScreen(window).Frame(), BRect(0, 0, 799, 599));
 
 		std::string path = BTest::ScreenshotPath("xvfb_before");
 		BRect second = tabs->TabFrame(1);

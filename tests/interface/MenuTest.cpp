@@ -4,6 +4,7 @@
 #include <Button.h>
 #include <MenuBar.h>
 #include <PopUpMenu.h>
+#include <Screen.h>
 #include <SeparatorItem.h>
 
 #include "ControlTestSupport.h"
@@ -425,6 +426,34 @@ TEST_F(MenuTest, GoWaitsForTheChoiceOrAnswersAtOnceAndDelivers)
 	ASSERT_TRUE(MenuClosed("popup"));
 	ASSERT_TRUE(BTest::WaitFor([&] { return Received(window).size() == 2; }));
 	EXPECT_EQ(Received(window)[1], (uint32)'gren');
+}
+
+TEST_F(MenuTest, AMenuOpenedNearTheScreensEdgeStaysOnTheScreen)
+{
+	MenuOwner* window = new MenuOwner("corner owner");
+	fWindows.push_back(window);
+	ShowAndWait(window);
+	BRect screen = BScreen(window).Frame();
+	ASSERT_TRUE(screen.IsValid());
+	BPopUpMenu popup("corner");
+	for (const char* label : {"One", "Two", "Three", "The last and longest"})
+		popup.AddItem(new BMenuItem(label, new BMessage('cnr ')));
+
+	BMenuItem* answer = NULL;
+	// Past the corner, and at a point only just inside it.
+	for (BPoint where : {screen.RightBottom() + BPoint(50, 50), screen.RightBottom() - BPoint(5, 5)}) {
+		std::thread go([&] { answer = popup.Go(where); });
+		BWindow* open = MenuWindowOf("corner");
+		ASSERT_NE(open, nullptr);
+		BRect frame;
+		BTest::Locked(open, [&] { frame = open->Frame(); });
+		EXPECT_FLOAT_EQ(frame.right, screen.right);
+		EXPECT_FLOAT_EQ(frame.bottom, screen.bottom);
+		EXPECT_GT(frame.Width(), 50);
+		Click(ItemPoint(open, popup.ItemAt(3)));
+		go.join();
+		EXPECT_EQ(answer, popup.ItemAt(3));
+	}
 }
 
 TEST_F(MenuTest, TheReleaseOfTheOpeningPressClosesAPopUpUnlessOpenAnyway)

@@ -75,6 +75,7 @@ public:
 	// The running server, or NULL.
 	static DisplayServer* Current();
 	const char* BackendName() const;
+	BRect ScreenFrame() const;
 
 	void AddWindow(BWindow* window, const std::shared_ptr<ServerWindow>& buffer, BRect frame,
 		const char* title, window_look look, uint32 flags,
@@ -159,6 +160,9 @@ public:
 	virtual ~DisplayBackend() = default;
 	virtual const char* Name() const = 0;
 	virtual status_t Init() = 0;
+	// The main screen in screen coordinates; set by Init(), read from any
+	// thread afterwards.
+	virtual BRect ScreenFrame() const { return BRect(0, 0, 1023, 767); }
 	virtual void CreateWindow(int32 id, BRect frame, const char* title, window_look look,
 		uint32 flags) = 0;
 	virtual void DestroyWindow(int32 id) = 0;
