@@ -3,12 +3,18 @@
 #include <Window.h>
 
 #include <ControlLook.h>
+#include <RepeatTimer.h>
 
 #include <math.h>
 
 #include <algorithm>
 
 static const float kMinThumb = 15;
+static const uint32 kRepeatStep = '_SBR';
+// As long as a held key waits before it repeats, then about 20 steps a
+// second.
+static const bigtime_t kRepeatDelay = 300000;
+static const bigtime_t kRepeatInterval = 50000;
 
 BScrollBar::BScrollBar(BRect frame, const char* name, BView* target, float min, float max,
 	orientation direction)
@@ -23,6 +29,7 @@ BScrollBar::BScrollBar(BRect frame, const char* name, BView* target, float min, 
 
 BScrollBar::~BScrollBar()
 {
+	_StopRepeating();
 	SetTarget((BView*)NULL);
 }
 
@@ -76,11 +83,21 @@ BScrollBar::MouseDown(BPoint where)
 		return;
 	Invalidate();
 	SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+	fPointer = where;
+	fPress++;
+	if (fPressed != kThumb && Window() != NULL) {
+		if (!fRepeater)
+			fRepeater = std::make_unique<RepeatTimer>();
+		BMessage step(kRepeatStep);
+		step.AddInt32("press", fPress);
+		fRepeater->Start(BMessenger(this), step, kRepeatDelay, kRepeatInterval);
+	}
 }
 
 void
 BScrollBar::MouseMoved(BPoint where, uint32, const BMessage*)
 {
+	fPointer = where;
 	if (fPressed != kThumb)
 		return;
 	BRect track = _TrackFrame();
@@ -96,10 +113,66 @@ BScrollBar::MouseMoved(BPoint where, uint32, const BMessage*)
 void
 BScrollBar::MouseUp(BPoint)
 {
+	_StopRepeating();
 	if (fPressed == kNone)
 		return;
 	fPressed = kNone;
 	Invalidate();
+}
+
+void
+BScrollBar::DetachedFromWindow()
+{
+	_StopRepeating();
+	fPressed = kNone;
+	BView::DetachedFromWindow();
+}
+
+void
+BScrollBar::MessageReceived(BMessage* message)
+{
+	if (message->what != kRepeatStep) {
+		BView::MessageReceived(message);
+		return;
+	}
+	int32 press = -1;
+	if (message->FindInt32("press", &press) == B_OK && press == fPress)
+		_Repeat();
+}
+
+void
+BScrollBar::_Repeat()
+{
+	// Only while the pointer stays on the arrow, or until the thumb has
+	// come to the pointer.
+	switch (fPressed) {
+		case kDecrement:
+			if (_DecrementFrame().Contains(fPointer))
+				SetValue(fValue - fSmallStep);
+			break;
+		case kIncrement:
+			if (_IncrementFrame().Contains(fPointer))
+				SetValue(fValue + fSmallStep);
+			break;
+		case kPageUp:
+			if (_TrackFrame().Contains(fPointer) && _Along(fPointer) < _Along(_ThumbFrame().LeftTop()))
+				SetValue(fValue - fLargeStep);
+			break;
+		case kPageDown:
+			if (_TrackFrame().Contains(fPointer)
+				&& _Along(fPointer) > _Along(_ThumbFrame().RightBottom()))
+				SetValue(fValue + fLargeStep);
+			break;
+		default:
+			break;
+	}
+}
+
+void
+BScrollBar::_StopRepeating()
+{
+	if (fRepeater)
+		fRepeater->Stop();
 }
 
 void

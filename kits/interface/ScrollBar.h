@@ -3,10 +3,15 @@
 
 #include <View.h>
 
+#include <memory>
+
+class RepeatTimer;
+
 // A bar with an arrow at each end and a thumb between; its value scrolls
 // the target view, and the target's scrolling moves the thumb. Clicking an
 // arrow moves by the small step, clicking the track beside the thumb by the
-// big step; the thumb can be dragged. With an empty range it is disabled.
+// big step, and holding the button down repeats either; the thumb can be
+// dragged. With an empty range it is disabled.
 class BScrollBar : public BView {
 public:
 	BScrollBar(BRect frame, const char* name, BView* target, float min, float max,
@@ -18,6 +23,8 @@ public:
 	void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage) override;
 	void MouseUp(BPoint where) override;
 	void AttachedToWindow() override;
+	void DetachedFromWindow() override;
+	void MessageReceived(BMessage* message) override;
 
 	// Called when the value changed; scrolls the target.
 	virtual void ValueChanged(float newValue);
@@ -47,6 +54,8 @@ private:
 	BRect _ThumbFrame() const;
 	float _Along(BPoint point) const;
 	bool _Enabled() const { return fMax > fMin; }
+	void _Repeat();
+	void _StopRepeating();
 
 	BView* fTarget = NULL;
 	orientation fOrientation;
@@ -58,6 +67,9 @@ private:
 	float fLargeStep = 10;
 	part fPressed = kNone;
 	float fGrab = 0;
+	BPoint fPointer;
+	int32 fPress = 0; // tells a repeat of this press from a late one
+	std::unique_ptr<RepeatTimer> fRepeater;
 	bool fSettingValue = false;
 };
 

@@ -136,6 +136,67 @@ TEST_F(ScrollViewTest, ArrowsPagesAndThumbDragMoveTheTarget)
 	Screenshot(window, "scrollbar_disabled");
 }
 
+TEST_F(ScrollViewTest, AHeldArrowOrTrackRepeatsUntilReleasedOrReached)
+{
+	BWindow* window = NewWindow("held bar");
+	BView* target = new BView(BRect(10, 10, 109, 109), "target", B_FOLLOW_NONE, B_WILL_DRAW);
+	BScrollBar* bar = new BScrollBar(BRect(110, 10, 124, 109), "bar", target, 0, 1000,
+		B_VERTICAL);
+	window->AddChild(target);
+	window->AddChild(bar);
+	BTest::Locked(window, [&] {
+		bar->SetSteps(5, 50);
+		bar->SetProportion(0.1f);
+	});
+	ShowAndWait(window);
+	auto value = [&] {
+		float v = -1;
+		BTest::Locked(window, [&] { v = bar->Value(); });
+		return v;
+	};
+	// A repeat still on its way must not count once the button is up.
+	auto settled = [&] {
+		snooze(200000);
+		BTest::Sync(window);
+		return value();
+	};
+
+	const BPoint down(7, 94);
+	ASSERT_EQ(BTest::MouseDown(bar, down), B_OK);
+	EXPECT_TRUE(BTest::WaitFor([&] { return value() >= 20; }));
+	ASSERT_EQ(BTest::MouseUp(bar, down), B_OK);
+	float released = settled();
+	EXPECT_EQ(fmodf(released, 5), 0);
+	EXPECT_EQ(settled(), released);
+
+	// Moved off the arrow while held, it stops; back on, it goes on.
+	ASSERT_EQ(BTest::MouseDown(bar, down), B_OK);
+	ASSERT_TRUE(BTest::WaitFor([&] { return value() >= released + 10; }));
+	ASSERT_EQ(BTest::MoveMouse(bar, BPoint(7, 40)), B_OK);
+	float away = settled();
+	EXPECT_EQ(settled(), away);
+	ASSERT_EQ(BTest::MoveMouse(bar, down), B_OK);
+	EXPECT_TRUE(BTest::WaitFor([&] { return value() > away; }));
+	ASSERT_EQ(BTest::MouseUp(bar, down), B_OK);
+
+	// The track pages until the thumb has come under the pointer, then stops.
+	BTest::Locked(window, [&] { bar->SetValue(0); });
+	const BPoint track(7, 70);
+	ASSERT_EQ(BTest::MouseDown(bar, track), B_OK);
+	float reached = -1;
+	EXPECT_TRUE(BTest::WaitFor([&] {
+		float before = reached;
+		reached = settled();
+		return reached == before;
+	}));
+	// The pointer is at 70% of the bar: the thumb stopped there, not at the end.
+	EXPECT_GT(reached, 400);
+	EXPECT_LT(reached, 900);
+	EXPECT_EQ(fmodf(reached, 50), 0);
+	ASSERT_EQ(BTest::MouseUp(bar, track), B_OK);
+	EXPECT_EQ(settled(), reached);
+}
+
 TEST_F(ScrollViewTest, TextViewScrollsToItsCaretAndSetsItsBar)
 {
 	BWindow* window = NewWindow("scroll text");
