@@ -8,6 +8,7 @@
 
 #include <MenuWindow.h>
 
+#include <ctype.h>
 #include <math.h>
 #include <string.h>
 
@@ -627,6 +628,46 @@ BMenu::_TrackMouse(uint32 what, BPoint screen)
 			break;
 		}
 	}
+}
+
+namespace {
+
+// Shift, Option and Control must be as the shortcut says; Command is
+// already held (Alt, or Ctrl on its own).
+bool
+shortcut_matches(uint32 itemModifiers, uint32 pressed)
+{
+	const uint32 kExact = B_SHIFT_KEY | B_OPTION_KEY;
+	if ((itemModifiers & kExact) != (pressed & kExact))
+		return false;
+	if ((itemModifiers & B_CONTROL_KEY) != 0)
+		return (pressed & B_CONTROL_KEY) != 0 && (pressed & B_COMMAND_KEY) != 0;
+	return true;
+}
+
+} // namespace
+
+BMenuItem*
+BMenu::_FindShortcut(char key, uint32 modifiers) const
+{
+	if (!fEnabled)
+		return NULL;
+	for (int32 i = 0; i < CountItems(); i++) {
+		BMenuItem* item = ItemAt(i);
+		if (!item->IsEnabled())
+			continue;
+		if (BMenu* submenu = item->Submenu()) {
+			if (BMenuItem* found = submenu->_FindShortcut(key, modifiers))
+				return found;
+			continue;
+		}
+		uint32 itemModifiers = 0;
+		char shortcut = item->Shortcut(&itemModifiers);
+		if (shortcut != 0 && tolower((unsigned char)shortcut) == tolower((unsigned char)key)
+			&& shortcut_matches(itemModifiers, modifiers))
+			return item;
+	}
+	return NULL;
 }
 
 void

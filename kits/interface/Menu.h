@@ -76,6 +76,9 @@ public:
 	void _TrackKey(const char* bytes);
 	void _CloseSubmenu();
 	void _InvalidateLayout();
+	// The enabled item, here or in an enabled submenu, that a key with
+	// these modifiers chooses; NULL if none.
+	BMenuItem* _FindShortcut(char key, uint32 modifiers) const;
 
 protected:
 	BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags, menu_layout layout,

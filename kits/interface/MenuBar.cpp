@@ -22,6 +22,16 @@ BMenuBar::AttachedToWindow()
 {
 	BMenu::AttachedToWindow();
 	_FitToItems();
+	if (Window()->KeyMenuBar() == NULL)
+		Window()->SetKeyMenuBar(this);
+}
+
+void
+BMenuBar::DetachedFromWindow()
+{
+	if (Window()->KeyMenuBar() == this)
+		Window()->SetKeyMenuBar(NULL);
+	BMenu::DetachedFromWindow();
 }
 
 void

@@ -14,6 +14,7 @@ public:
 	virtual ~BMenuBar();
 
 	void AttachedToWindow() override;
+	void DetachedFromWindow() override;
 	void Draw(BRect updateRect) override;
 	void MouseDown(BPoint where) override;
 	void MessageReceived(BMessage* message) override;

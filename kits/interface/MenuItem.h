@@ -52,6 +52,7 @@ private:
 	// Chosen by the user, the menus closed: marks it in a radio menu and,
 	// when asked, sends its message.
 	void _Choose(bool deliver);
+	friend class BWindow;
 	BString _ShortcutText() const;
 	void _Invalidate();
 

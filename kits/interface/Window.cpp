@@ -3,12 +3,15 @@
 #include <AppDefs.h>
 #include <Application.h>
 #include <Button.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
 #include <View.h>
 
 #include <DisplayServer.h>
 #include <Painter.h>
 #include <PixelGeometry.h>
 
+#include <ctype.h>
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -258,18 +261,23 @@ BWindow::_HandleKey(BMessage* message)
 	int32 modifiers = 0;
 	message->FindInt32("modifiers", &modifiers);
 	bool down = message->what == B_KEY_DOWN || message->what == B_UNMAPPED_KEY_DOWN;
-	if (down && (modifiers & B_COMMAND_KEY) != 0 && strlen(bytes) == 1) {
-		char key = bytes[0] | 0x20;
-		if (key == 'w' && (fFlags & B_NOT_CLOSABLE) == 0) {
-			PostMessage(B_QUIT_REQUESTED);
-			return;
-		}
-		if (key == 'q' && be_app != NULL) {
-			BMessage quit(B_QUIT_REQUESTED);
-			quit.AddBool("shortcut", true);
-			be_app->PostMessage(&quit);
-			return;
-		}
+	bool single = strlen(bytes) == 1;
+	bool command = (modifiers & B_COMMAND_KEY) != 0;
+	// Command-Q always asks the application, whatever the window's
+	// shortcuts; Command-W closes only when no shortcut of its own uses W.
+	if (down && command && single && (bytes[0] | 0x20) == 'q' && be_app != NULL) {
+		BMessage quit(B_QUIT_REQUESTED);
+		quit.AddBool("shortcut", true);
+		be_app->PostMessage(&quit);
+		return;
+	}
+	if (down && single && (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) != 0
+		&& _HandleShortcut(bytes[0], modifiers))
+		return;
+	if (down && command && single && (bytes[0] | 0x20) == 'w'
+		&& (fFlags & B_NOT_CLOSABLE) == 0) {
+		PostMessage(B_QUIT_REQUESTED);
+		return;
 	}
 	// Enter without modifiers belongs to the default button, wherever the
 	// focus is.
@@ -288,6 +296,77 @@ BWindow::_HandleKey(BMessage* message)
 		fFocus->KeyDown(bytes, (int32)strlen(bytes));
 	else
 		fFocus->KeyUp(bytes, (int32)strlen(bytes));
+}
+
+bool
+BWindow::_HandleShortcut(char key, uint32 modifiers)
+{
+	// Control letters arrive as their control codes.
+	if (key >= 1 && key <= 26 && (modifiers & B_CONTROL_KEY) != 0)
+		key += 'a' - 1;
+	const uint32 kRelevant = B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY | B_COMMAND_KEY;
+	uint32 pressed = modifiers & kRelevant;
+	for (Shortcut& shortcut : fShortcuts) {
+		if (shortcut.key != (uint32)tolower((unsigned char)key))
+			continue;
+		// Ctrl alone stands for Command, as in text views.
+		if (shortcut.modifiers != pressed
+			&& !((pressed & B_COMMAND_KEY) == 0
+				&& shortcut.modifiers == ((pressed & ~B_CONTROL_KEY) | B_COMMAND_KEY)))
+			continue;
+		BMessage copy(*shortcut.message);
+		copy.AddInt64("when", system_time());
+		shortcut.target.SendMessage(&copy);
+		return true;
+	}
+	if (fKeyMenuBar == NULL)
+		return false;
+	MenusBeginning();
+	BMenuItem* item = fKeyMenuBar->_FindShortcut(key, pressed);
+	if (item != NULL)
+		item->_Choose(true);
+	MenusEnded();
+	return item != NULL;
+}
+
+void
+BWindow::AddShortcut(uint32 key, uint32 modifiers, BMessage* message)
+{
+	AddShortcut(key, modifiers, message, this);
+}
+
+void
+BWindow::AddShortcut(uint32 key, uint32 modifiers, BMessage* message, BHandler* target)
+{
+	if (message == NULL)
+		return;
+	std::unique_ptr<BMessage> owned(message);
+	key = tolower((unsigned char)key);
+	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
+	RemoveShortcut(key, modifiers);
+	if (target == NULL || target->Looper() != this)
+		target = this;
+	fShortcuts.push_back({key, modifiers, std::move(owned), BMessenger(target, this)});
+}
+
+void
+BWindow::RemoveShortcut(uint32 key, uint32 modifiers)
+{
+	key = tolower((unsigned char)key);
+	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
+	std::erase_if(fShortcuts, [&](const Shortcut& shortcut) {
+		return shortcut.key == key && shortcut.modifiers == modifiers;
+	});
+}
+
+bool
+BWindow::HasShortcut(uint32 key, uint32 modifiers) const
+{
+	key = tolower((unsigned char)key);
+	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
+	return std::any_of(fShortcuts.begin(), fShortcuts.end(), [&](const Shortcut& shortcut) {
+		return shortcut.key == key && shortcut.modifiers == modifiers;
+	});
 }
 
 // #pragma mark - showing and quitting

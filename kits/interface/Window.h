@@ -3,6 +3,7 @@
 
 #include <InterfaceDefs.h>
 #include <Looper.h>
+#include <Messenger.h>
 #include <Rect.h>
 #include <Region.h>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 class BButton;
+class BMenuBar;
 class BView;
 class Painter;
 struct ServerWindow;
@@ -60,6 +62,16 @@ public:
 	// The button that Enter presses; the old default button stops being one.
 	void SetDefaultButton(BButton* button);
 	BButton* DefaultButton() const { return fDefaultButton; }
+
+	// Keyboard shortcuts: the Command key (Alt, or Ctrl) with a character.
+	// The window's own come first, then the items of its key menu bar (the
+	// first menu bar added, unless another is set).
+	void AddShortcut(uint32 key, uint32 modifiers, BMessage* message);
+	void AddShortcut(uint32 key, uint32 modifiers, BMessage* message, BHandler* target);
+	void RemoveShortcut(uint32 key, uint32 modifiers);
+	bool HasShortcut(uint32 key, uint32 modifiers) const;
+	BMenuBar* KeyMenuBar() const { return fKeyMenuBar; }
+	void SetKeyMenuBar(BMenuBar* bar) { fKeyMenuBar = bar; }
 
 	// Geometry and looks.
 	BRect Frame() const;
@@ -136,6 +148,7 @@ private:
 		uint32 flags, uint32 workspace);
 	void _HandleMouse(BMessage* message);
 	void _HandleKey(BMessage* message);
+	bool _HandleShortcut(char key, uint32 modifiers);
 	void _ResizeBuffer(int32 width, int32 height);
 	void _Resize(float width, float height);
 	void _UpdateAndFlush();
@@ -158,6 +171,14 @@ private:
 	BView* fMouseDownView = NULL;
 	BView* fMouseMaskView = NULL;
 	BButton* fDefaultButton = NULL;
+	BMenuBar* fKeyMenuBar = NULL;
+	struct Shortcut {
+		uint32 key;
+		uint32 modifiers;
+		std::unique_ptr<BMessage> message;
+		BMessenger target;
+	};
+	std::vector<Shortcut> fShortcuts;
 	uint32 fMouseMaskOptions = 0;
 	int32 fShowLevel = 1;
 	bool fActive = false;

@@ -226,6 +226,66 @@ TEST_F(MenuTest, EveryItemOfTheBarIsDeliveredToItsTargetAndItsMenuCloses)
 	});
 }
 
+TEST_F(MenuTest, TheCommandKeyChoosesShortcutsOfTheWindowAndItsMenuBar)
+{
+	MenuOwner* window = NewBarWindow("shortcuts");
+	RecordingHandler* handler = new RecordingHandler;
+	BTest::Locked(window, [&] {
+		EXPECT_EQ(window->KeyMenuBar(), fBar);
+		window->AddHandler(handler);
+		fRecent->ItemAt(0)->SetShortcut('r', B_SHIFT_KEY);
+		fEdit->ItemAt(1)->SetShortcut('v', 0); // Paste, disabled
+		fEdit->ItemAt(0)->SetShortcut('c', B_CONTROL_KEY);
+	});
+	auto press = [&](const char* key, uint32 modifiers) {
+		ASSERT_EQ(BTest::PressKey(window, key, 0, modifiers), B_OK);
+	};
+	// Alt is Command; Ctrl alone stands for it. Shift and the other
+	// modifiers must be as the item says; disabled items and plain keys
+	// choose nothing.
+	press("s", B_COMMAND_KEY);
+	press("s", B_CONTROL_KEY);
+	press("\x13", B_CONTROL_KEY); // Ctrl+S as a control code
+	press("s", 0);
+	press("S", B_COMMAND_KEY | B_SHIFT_KEY);
+	press("R", B_COMMAND_KEY | B_SHIFT_KEY); // in the submenu
+	press("r", B_COMMAND_KEY);
+	press("v", B_COMMAND_KEY);
+	press("c", B_COMMAND_KEY);
+	press("c", B_COMMAND_KEY | B_CONTROL_KEY);
+	EXPECT_EQ(Received(window), (std::vector<uint32>{'save', 'save', 'save', 'rcta', 'copy'}));
+
+	// The window's own shortcuts come first, to the target given.
+	BTest::Locked(window, [&] {
+		window->AddShortcut('S', 0, new BMessage('mine'));
+		window->AddShortcut('k', B_SHIFT_KEY, new BMessage('kkkk'), handler);
+		EXPECT_TRUE(window->HasShortcut('s', B_COMMAND_KEY));
+		EXPECT_TRUE(window->HasShortcut('K', B_SHIFT_KEY));
+		EXPECT_FALSE(window->HasShortcut('k', 0));
+	});
+	press("s", B_COMMAND_KEY);
+	press("K", B_COMMAND_KEY | B_SHIFT_KEY);
+	BTest::Locked(window, [&] { window->RemoveShortcut('s', 0); });
+	press("s", B_COMMAND_KEY);
+	EXPECT_EQ(Received(window),
+		(std::vector<uint32>{'save', 'save', 'save', 'rcta', 'copy', 'mine', 'save'}));
+	BTest::Locked(window, [&] {
+		ASSERT_EQ(handler->messages.size(), 1u);
+		EXPECT_EQ(handler->messages[0].what, (uint32)'kkkk');
+		EXPECT_FALSE(window->HasShortcut('s', 0));
+	});
+
+	// Without its key menu bar the window knows only its own shortcuts.
+	BTest::Locked(window, [&] {
+		window->RemoveChild(fBar);
+		EXPECT_EQ(window->KeyMenuBar(), nullptr);
+	});
+	press("s", B_COMMAND_KEY);
+	EXPECT_EQ(Received(window).size(), 7u);
+	delete fBar;
+	fBar = NULL;
+}
+
 TEST_F(MenuTest, EscapeAndAPressOutsideCloseWithoutDelivering)
 {
 	MenuOwner* window = NewBarWindow("bar dismissal");
