@@ -274,8 +274,10 @@ BWindow::_HandleKey(BMessage* message)
 	if (down && single && (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY)) != 0
 		&& _HandleShortcut(bytes[0], modifiers))
 		return;
+	bool modal = fFeel == B_MODAL_SUBSET_WINDOW_FEEL || fFeel == B_MODAL_APP_WINDOW_FEEL
+		|| fFeel == B_MODAL_ALL_WINDOW_FEEL;
 	if (down && command && single && (bytes[0] | 0x20) == 'w'
-		&& (fFlags & B_NOT_CLOSABLE) == 0) {
+		&& (fFlags & B_NOT_CLOSABLE) == 0 && !modal) {
 		PostMessage(B_QUIT_REQUESTED);
 		return;
 	}

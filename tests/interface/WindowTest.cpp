@@ -443,7 +443,7 @@ TEST_F(WindowTest, SecondThreadDrivesTheWindowUnderItsLock)
 	window->Unlock();
 }
 
-TEST_F(WindowTest, CloseBoxGoesThroughQuitRequested)
+TEST_F(WindowTest, CloseBoxAndAltWGoThroughQuitRequested)
 {
 	std::atomic<int> asked{0};
 	std::atomic<bool> allow{false};
@@ -456,10 +456,25 @@ TEST_F(WindowTest, CloseBoxGoesThroughQuitRequested)
 	ASSERT_TRUE(BTest::Sync(window));
 	EXPECT_EQ(asked, 1);
 	EXPECT_FALSE(deleted);
+	// Alt+W asks as the close box does, unless the window can't be closed
+	// or is modal.
+	ASSERT_EQ(BTest::PressKey(window, "w", 0, B_COMMAND_KEY), B_OK);
+	ASSERT_TRUE(BTest::Sync(window));
+	EXPECT_EQ(asked, 2);
+	BTest::Locked(window, [&] { window->SetFlags(B_NOT_RESIZABLE | B_NOT_CLOSABLE); });
+	ASSERT_EQ(BTest::PressKey(window, "w", 0, B_COMMAND_KEY), B_OK);
+	BTest::Locked(window, [&] {
+		window->SetFlags(B_NOT_RESIZABLE);
+		window->SetFeel(B_MODAL_APP_WINDOW_FEEL);
+	});
+	ASSERT_EQ(BTest::PressKey(window, "w", 0, B_COMMAND_KEY), B_OK);
+	BTest::Locked(window, [&] { window->SetFeel(B_NORMAL_WINDOW_FEEL); });
+	ASSERT_TRUE(BTest::Sync(window));
+	EXPECT_EQ(asked, 2);
 	allow = true;
 	ASSERT_EQ(BTest::CloseWindow(window), B_OK);
 	EXPECT_TRUE(BTest::WaitFor([&] { return deleted.load(); }));
-	EXPECT_EQ(asked, 2);
+	EXPECT_EQ(asked, 3);
 	EXPECT_EQ(BTest::WaitForWindow("closing", 0), nullptr);
 }
 
