@@ -630,23 +630,6 @@ BMenu::_TrackMouse(uint32 what, BPoint screen)
 	}
 }
 
-namespace {
-
-// Shift, Option and Control must be as the shortcut says; Command is
-// already held (Alt, or Ctrl on its own).
-bool
-shortcut_matches(uint32 itemModifiers, uint32 pressed)
-{
-	const uint32 kExact = B_SHIFT_KEY | B_OPTION_KEY;
-	if ((itemModifiers & kExact) != (pressed & kExact))
-		return false;
-	if ((itemModifiers & B_CONTROL_KEY) != 0)
-		return (pressed & B_CONTROL_KEY) != 0 && (pressed & B_COMMAND_KEY) != 0;
-	return true;
-}
-
-} // namespace
-
 BMenuItem*
 BMenu::_FindShortcut(char key, uint32 modifiers) const
 {
@@ -664,7 +647,7 @@ BMenu::_FindShortcut(char key, uint32 modifiers) const
 		uint32 itemModifiers = 0;
 		char shortcut = item->Shortcut(&itemModifiers);
 		if (shortcut != 0 && tolower((unsigned char)shortcut) == tolower((unsigned char)key)
-			&& shortcut_matches(itemModifiers, modifiers))
+			&& BWindow::_ShortcutMatches(itemModifiers, modifiers))
 			return item;
 	}
 	return NULL;

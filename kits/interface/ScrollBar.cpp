@@ -85,7 +85,7 @@ BScrollBar::MouseDown(BPoint where)
 	SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
 	fPointer = where;
 	fPress++;
-	if (fPressed != kThumb && Window() != NULL) {
+	if (fPressed != kThumb) {
 		if (!fRepeater)
 			fRepeater = std::make_unique<RepeatTimer>();
 		BMessage step(kRepeatStep);

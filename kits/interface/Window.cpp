@@ -301,20 +301,28 @@ BWindow::_HandleKey(BMessage* message)
 }
 
 bool
+BWindow::_ShortcutMatches(uint32 shortcutModifiers, uint32 pressed)
+{
+	// Command is held (Alt, or Ctrl standing for it as in text views);
+	// Shift and Option must be as the shortcut says, and a shortcut with
+	// Control wants Ctrl and Alt both.
+	const uint32 kExact = B_SHIFT_KEY | B_OPTION_KEY;
+	if ((shortcutModifiers & kExact) != (pressed & kExact))
+		return false;
+	if ((shortcutModifiers & B_CONTROL_KEY) != 0)
+		return (pressed & B_CONTROL_KEY) != 0 && (pressed & B_COMMAND_KEY) != 0;
+	return true;
+}
+
+bool
 BWindow::_HandleShortcut(char key, uint32 modifiers)
 {
 	// Control letters arrive as their control codes.
 	if (key >= 1 && key <= 26 && (modifiers & B_CONTROL_KEY) != 0)
 		key += 'a' - 1;
-	const uint32 kRelevant = B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY | B_COMMAND_KEY;
-	uint32 pressed = modifiers & kRelevant;
+	uint32 lower = tolower((unsigned char)key);
 	for (Shortcut& shortcut : fShortcuts) {
-		if (shortcut.key != (uint32)tolower((unsigned char)key))
-			continue;
-		// Ctrl alone stands for Command, as in text views.
-		if (shortcut.modifiers != pressed
-			&& !((pressed & B_COMMAND_KEY) == 0
-				&& shortcut.modifiers == ((pressed & ~B_CONTROL_KEY) | B_COMMAND_KEY)))
+		if (shortcut.key != lower || !_ShortcutMatches(shortcut.modifiers, modifiers))
 			continue;
 		BMessage copy(*shortcut.message);
 		copy.AddInt64("when", system_time());
@@ -324,11 +332,24 @@ BWindow::_HandleShortcut(char key, uint32 modifiers)
 	if (fKeyMenuBar == NULL)
 		return false;
 	MenusBeginning();
-	BMenuItem* item = fKeyMenuBar->_FindShortcut(key, pressed);
+	BMenuItem* item = fKeyMenuBar->_FindShortcut(key, modifiers);
 	if (item != NULL)
 		item->_Choose(true);
 	MenusEnded();
 	return item != NULL;
+}
+
+int32
+BWindow::_ShortcutIndex(uint32 key, uint32 modifiers) const
+{
+	// Stored as a lower-case key with Command always among the modifiers.
+	key = tolower((unsigned char)key);
+	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
+	for (size_t i = 0; i < fShortcuts.size(); i++) {
+		if (fShortcuts[i].key == key && fShortcuts[i].modifiers == modifiers)
+			return (int32)i;
+	}
+	return -1;
 }
 
 void
@@ -343,32 +364,26 @@ BWindow::AddShortcut(uint32 key, uint32 modifiers, BMessage* message, BHandler* 
 	if (message == NULL)
 		return;
 	std::unique_ptr<BMessage> owned(message);
-	key = tolower((unsigned char)key);
-	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
 	RemoveShortcut(key, modifiers);
 	if (target == NULL || target->Looper() != this)
 		target = this;
-	fShortcuts.push_back({key, modifiers, std::move(owned), BMessenger(target, this)});
+	fShortcuts.push_back({(uint32)tolower((unsigned char)key),
+		(modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY,
+		std::move(owned), BMessenger(target, this)});
 }
 
 void
 BWindow::RemoveShortcut(uint32 key, uint32 modifiers)
 {
-	key = tolower((unsigned char)key);
-	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
-	std::erase_if(fShortcuts, [&](const Shortcut& shortcut) {
-		return shortcut.key == key && shortcut.modifiers == modifiers;
-	});
+	int32 index = _ShortcutIndex(key, modifiers);
+	if (index >= 0)
+		fShortcuts.erase(fShortcuts.begin() + index);
 }
 
 bool
 BWindow::HasShortcut(uint32 key, uint32 modifiers) const
 {
-	key = tolower((unsigned char)key);
-	modifiers = (modifiers & (B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY)) | B_COMMAND_KEY;
-	return std::any_of(fShortcuts.begin(), fShortcuts.end(), [&](const Shortcut& shortcut) {
-		return shortcut.key == key && shortcut.modifiers == modifiers;
-	});
+	return _ShortcutIndex(key, modifiers) >= 0;
 }
 
 // #pragma mark - showing and quitting

@@ -142,6 +142,9 @@ public:
 	}
 	uint32 _DrawingGeneration() const { return fDrawingGeneration; }
 	void _GetMouse(BPoint* where, uint32* buttons) const;
+	// Whether keys pressed with these modifiers choose a shortcut that has
+	// those; the menus match their items the same way.
+	static bool _ShortcutMatches(uint32 shortcutModifiers, uint32 pressed);
 
 private:
 	void _Init(BRect frame, const char* title, window_look look, window_feel feel,
@@ -149,6 +152,7 @@ private:
 	void _HandleMouse(BMessage* message);
 	void _HandleKey(BMessage* message);
 	bool _HandleShortcut(char key, uint32 modifiers);
+	int32 _ShortcutIndex(uint32 key, uint32 modifiers) const;
 	void _ResizeBuffer(int32 width, int32 height);
 	void _Resize(float width, float height);
 	void _UpdateAndFlush();

@@ -12,7 +12,37 @@
 
 namespace {
 
-class ScrollViewTest : public ControlWindowTest {};
+class ScrollViewTest : public ControlWindowTest {
+protected:
+	// A shown window with a 100 x 100 target and a vertical bar beside it
+	// over 0 to max, steps 5 and 50.
+	BScrollBar* NewBarWindow(const char* title, float max, float proportion,
+		BView** target = NULL)
+	{
+		fWindow = NewWindow(title);
+		BView* view = new BView(BRect(10, 10, 109, 109), "target", B_FOLLOW_NONE, B_WILL_DRAW);
+		fBar = new BScrollBar(BRect(110, 10, 124, 109), "bar", view, 0, max, B_VERTICAL);
+		fWindow->AddChild(view);
+		fWindow->AddChild(fBar);
+		BTest::Locked(fWindow, [&] {
+			fBar->SetSteps(5, 50);
+			fBar->SetProportion(proportion);
+		});
+		ShowAndWait(fWindow);
+		if (target != NULL)
+			*target = view;
+		return fBar;
+	}
+	float BarValue()
+	{
+		float v = -1;
+		BTest::Locked(fWindow, [&] { v = fBar->Value(); });
+		return v;
+	}
+
+	BWindow* fWindow = NULL;
+	BScrollBar* fBar = NULL;
+};
 
 } // namespace
 
@@ -71,22 +101,10 @@ TEST_F(ScrollViewTest, ResizesWithTheWindowAndKeepsItsBarsAtTheEdges)
 
 TEST_F(ScrollViewTest, ArrowsPagesAndThumbDragMoveTheTarget)
 {
-	BWindow* window = NewWindow("scroll bar");
-	BView* target = new BView(BRect(10, 10, 109, 109), "target", B_FOLLOW_NONE, B_WILL_DRAW);
-	BScrollBar* bar = new BScrollBar(BRect(110, 10, 124, 109), "bar", target, 0, 200,
-		B_VERTICAL);
-	window->AddChild(target);
-	window->AddChild(bar);
-	BTest::Locked(window, [&] {
-		bar->SetSteps(5, 50);
-		bar->SetProportion(0.5f);
-	});
-	ShowAndWait(window);
-	auto value = [&] {
-		float v = -1;
-		BTest::Locked(window, [&] { v = bar->Value(); });
-		return v;
-	};
+	BView* target = NULL;
+	BScrollBar* bar = NewBarWindow("scroll bar", 200, 0.5f, &target);
+	BWindow* window = fWindow;
+	auto value = [&] { return BarValue(); };
 	auto targetTop = [&] {
 		float top = -1;
 		BTest::Locked(window, [&] { top = target->Bounds().top; });
@@ -138,22 +156,9 @@ TEST_F(ScrollViewTest, ArrowsPagesAndThumbDragMoveTheTarget)
 
 TEST_F(ScrollViewTest, AHeldArrowOrTrackRepeatsUntilReleasedOrReached)
 {
-	BWindow* window = NewWindow("held bar");
-	BView* target = new BView(BRect(10, 10, 109, 109), "target", B_FOLLOW_NONE, B_WILL_DRAW);
-	BScrollBar* bar = new BScrollBar(BRect(110, 10, 124, 109), "bar", target, 0, 1000,
-		B_VERTICAL);
-	window->AddChild(target);
-	window->AddChild(bar);
-	BTest::Locked(window, [&] {
-		bar->SetSteps(5, 50);
-		bar->SetProportion(0.1f);
-	});
-	ShowAndWait(window);
-	auto value = [&] {
-		float v = -1;
-		BTest::Locked(window, [&] { v = bar->Value(); });
-		return v;
-	};
+	BScrollBar* bar = NewBarWindow("held bar", 1000, 0.1f);
+	BWindow* window = fWindow;
+	auto value = [&] { return BarValue(); };
 	// A repeat still on its way must not count once the button is up.
 	auto settled = [&] {
 		snooze(200000);

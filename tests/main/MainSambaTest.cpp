@@ -62,12 +62,7 @@ protected:
 
 	void TearDown() override
 	{
-		if (fWindow != NULL) {
-			fWindow->Lock();
-			fWindow->Quit();
-		}
-		if (magestion != NULL)
-			magestion->effacetout();
+		close_main_window(fWindow);
 		delete fApp;
 		if (!fOldPath.empty())
 			setenv("PATH", fOldPath.c_str(), 1);

@@ -77,6 +77,18 @@ popup_text(BWindow* popup)
 	return shown;
 }
 
+// Quits the main window, if there is one, and empties the store it filled.
+inline void
+close_main_window(TWindow1* window)
+{
+	if (window != NULL) {
+		window->Lock();
+		window->Quit();
+	}
+	if (magestion != NULL)
+		magestion->effacetout();
+}
+
 class MainWindowTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -92,12 +104,7 @@ protected:
 
 	void TearDown() override
 	{
-		if (fWindow != NULL) {
-			fWindow->Lock();
-			fWindow->Quit();
-		}
-		if (magestion != NULL)
-			magestion->effacetout();
+		close_main_window(fWindow);
 		delete fApp;
 		setenv("PATH", fOldPath.c_str(), 1);
 	}
