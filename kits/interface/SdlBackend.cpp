@@ -10,6 +10,8 @@
 
 #include <map>
 
+void install_x11_error_filter();
+
 namespace {
 
 // Real windows through SDL2. Every SDL call happens on the display server's
@@ -79,6 +81,8 @@ SdlBackend::Init()
 		return B_ERROR;
 	}
 	fStarted = true;
+	if (strcmp(driver, "x11") == 0)
+		install_x11_error_filter();
 	fWakeEvent = SDL_RegisterEvents(1);
 	SDL_Rect bounds;
 	if (SDL_GetDisplayBounds(0, &bounds) == 0 && bounds.w > 0 && bounds.h > 0)
