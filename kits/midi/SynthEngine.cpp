@@ -10,6 +10,8 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <mutex>
+
 namespace BPrivate {
 
 namespace {
@@ -32,6 +34,12 @@ const float kSilence = 0.0001f;
 
 // Louder than this only clips.
 const float kMaxVolume = 4.0f;
+
+// FluidSynth shares loaded sound fonts between synthesizers in a cache that
+// glib locks with futexes, out of ThreadSanitizer's sight. Synthesizers are
+// made and ended one at a time, under a lock it does see; two about windows
+// opened together then also load the font one after the other.
+std::mutex sSynthLifeLock;
 
 void
 quiet_fluidsynth()
@@ -86,6 +94,7 @@ SynthEngine::SynthEngine(float frameRate)
 		return;
 	}
 
+	std::lock_guard<std::mutex> guard(sSynthLifeLock);
 	fSettings = new_fluid_settings();
 	if (fSettings == NULL) {
 		fStatus = B_NO_MEMORY;
@@ -114,6 +123,7 @@ SynthEngine::SynthEngine(float frameRate)
 SynthEngine::~SynthEngine()
 {
 	_DeletePlayer();
+	std::lock_guard<std::mutex> guard(sSynthLifeLock);
 	if (fSynth != NULL)
 		delete_fluid_synth(fSynth);
 	if (fSettings != NULL)
