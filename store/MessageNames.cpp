@@ -4,12 +4,17 @@
 
 #include <fcntl.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 const char kMagic[4] = {'M', 'N', 'A', 'M'};
+// The arrival entry follows its names entry in the same write; older
+// readers never follow the record's time reference, so they never see it.
+const char kArrivalMagic[4] = {'M', 'T', 'I', 'M'};
 const uint32 kHeaderSize = 12;
+const uint32 kArrivalEntrySize = kHeaderSize + 8;
 const uint32 kMinEntrySize = kHeaderSize + 3;
 const uint32 kMaxEntrySize = kHeaderSize + 3 * (kMaxNameLength + 1);
 const char* const kUnknown = "unknown";
@@ -69,10 +74,12 @@ message_check(const Tliste* record)
 
 uint32
 append_message_names(const Tliste* record, const char* from, const char* to,
-	const char* realfrom)
+	const char* realfrom, int64 arrival, uint32* arrivalReference)
 {
+	if (arrivalReference != NULL)
+		*arrivalReference = 0;
 	const char* names[3] = {from, to, realfrom};
-	char entry[kMaxEntrySize];
+	char entry[kMaxEntrySize + kArrivalEntrySize];
 	uint32 length = kHeaderSize;
 	for (const char* name : names) {
 		size_t size = cut_length(name);
@@ -85,6 +92,15 @@ append_message_names(const Tliste* record, const char* from, const char* to,
 	memcpy(entry, kMagic, 4);
 	memcpy(entry + 4, &length, 4);
 	memcpy(entry + 8, &check, 4);
+	uint32 namesLength = length;
+	if (arrival >= 0) {
+		char* timeEntry = entry + length;
+		memcpy(timeEntry, kArrivalMagic, 4);
+		memcpy(timeEntry + 4, &kArrivalEntrySize, 4);
+		memcpy(timeEntry + 8, &check, 4);
+		memcpy(timeEntry + kHeaderSize, &arrival, 8);
+		length += kArrivalEntrySize;
+	}
 
 	int fd = open(host_path(MURMELO_NAMES_FILE).String(),
 		O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
@@ -92,12 +108,15 @@ append_message_names(const Tliste* record, const char* from, const char* to,
 		return 0;
 	ssize_t written = write(fd, entry, length);
 	// With O_APPEND the position after our own write is the end of our own
-	// entry, whatever other intakes appended meanwhile.
+	// entries, whatever other intakes appended meanwhile.
 	off_t end = written == (ssize_t)length ? lseek(fd, 0, SEEK_CUR) : -1;
 	close(fd);
-	if (end < (off_t)length || end - length >= (off_t)UINT32_MAX)
+	if (end < (off_t)length || end >= (off_t)UINT32_MAX)
 		return 0;
-	return (uint32)(end - length) + 1;
+	uint32 reference = (uint32)(end - length) + 1;
+	if (arrivalReference != NULL && arrival >= 0)
+		*arrivalReference = reference + namesLength;
+	return reference;
 }
 
 status_t
@@ -137,4 +156,52 @@ read_message_names(const Tliste* record, BString* from, BString* to, BString* re
 	}
 	close(fd);
 	return result;
+}
+
+status_t
+read_message_arrival(const Tliste* record, int64* arrival)
+{
+	if (record == NULL || arrival == NULL)
+		return B_BAD_VALUE;
+	*arrival = -1;
+	if (record->time == 0)
+		return B_ENTRY_NOT_FOUND;
+	int fd = open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return B_ENTRY_NOT_FOUND;
+	char entry[kArrivalEntrySize];
+	ssize_t got = pread(fd, entry, sizeof(entry), (off_t)record->time - 1);
+	close(fd);
+	if (got != (ssize_t)sizeof(entry))
+		return B_BAD_DATA;
+	uint32 length;
+	uint32 stored;
+	memcpy(&length, entry + 4, 4);
+	memcpy(&stored, entry + 8, 4);
+	if (memcmp(entry, kArrivalMagic, 4) != 0 || length != kArrivalEntrySize
+		|| stored != message_check(record))
+		return B_BAD_DATA;
+	int64 when;
+	memcpy(&when, entry + kHeaderSize, 8);
+	if (when < 0)
+		return B_BAD_DATA;
+	*arrival = when;
+	return B_OK;
+}
+
+BString
+format_arrival(int64 arrival, int64 now)
+{
+	if (arrival < 0)
+		return BString();
+	time_t seconds = (time_t)(arrival / 1000000);
+	time_t today = (time_t)(now / 1000000);
+	struct tm when;
+	struct tm current;
+	localtime_r(&seconds, &when);
+	localtime_r(&today, &current);
+	char text[32];
+	bool sameDay = when.tm_year == current.tm_year && when.tm_yday == current.tm_yday;
+	strftime(text, sizeof(text), sameDay ? "%H:%M" : "%-d %b %H:%M", &when);
+	return BString(text);
 }

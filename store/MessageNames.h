@@ -19,14 +19,25 @@ uint32 message_check(const Tliste* record);
 
 // Appends one names entry for record (whose message must already be filled)
 // in a single write and returns the reference to store in from, to and
-// realfrom, or 0 when the entry could not be written.
+// realfrom, or 0 when the entry could not be written. With an arrival time
+// (microseconds since 1970, UTC) the same write carries an arrival entry
+// too, whose reference goes to *arrivalReference for the record's time.
 uint32 append_message_names(const Tliste* record, const char* from, const char* to,
-	const char* realfrom);
+	const char* realfrom, int64 arrival = -1, uint32* arrivalReference = NULL);
 
 // The names of a record. Each of from, to and realfrom may be NULL. A name
 // whose entry can't be found or doesn't belong to this record reads as
 // "unknown"; the result is then B_ENTRY_NOT_FOUND (no names) or B_BAD_DATA.
 status_t read_message_names(const Tliste* record, BString* from, BString* to,
 	BString* realfrom);
+
+// When the message of record arrived, in microseconds since 1970 (UTC).
+// B_ENTRY_NOT_FOUND for records stored without one (older files);
+// B_BAD_DATA when the reference doesn't lead to this record's entry.
+status_t read_message_arrival(const Tliste* record, int64* arrival);
+
+// "14:03" for today, "8 Dec 14:03" for another day, local time; empty for
+// a negative time.
+BString format_arrival(int64 arrival, int64 now);
 
 #endif

@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -142,7 +143,10 @@ PopClass::trap_message(int argc, char** argv)
 	const char* from = argv[1];
 	const char* realfrom = argv[2];
 	const char* to = argc > 4 ? argv[4] : argv[2];
-	uint32 names = append_message_names(&record, from, to, realfrom);
+	struct timespec now;
+	clock_gettime(CLOCK_REALTIME, &now);
+	int64 arrival = (int64)now.tv_sec * 1000000 + now.tv_nsec / 1000;
+	uint32 names = append_message_names(&record, from, to, realfrom, arrival, &record.time);
 	record.from = names;
 	record.to = names;
 	record.realfrom = names;

@@ -21,7 +21,11 @@
 //    A reference is followed only when magic, length and check all match;
 //    anything else (old files, garbage, a missing side file) reads as an
 //    unknown sender. See MessageNames.h.
-//  - ip and time are never filled and stay 0.
+//  - time: 1 + the offset of the message's arrival entry in the same side
+//    file, written by the intake right behind the names entry in the same
+//    write: "MTIM", a uint32 length (20), the same check, then an int64 of
+//    microseconds since 1970 (UTC). 0 for records stored without one.
+//  - ip is never filled and stays 0.
 struct Tliste {
 	char message[1000];
 	uint32 from;

@@ -139,6 +139,21 @@ BNode::GetStat(struct stat* st) const
 }
 
 status_t
+BNode::GetNodeRef(node_ref* ref) const
+{
+	if (ref == NULL)
+		return B_BAD_VALUE;
+	struct stat st;
+	status_t status = GetStat(&st);
+	if (status != B_OK)
+		return status;
+	ref->device = st.st_dev;
+	ref->node = st.st_ino;
+	ref->path = fPath;
+	return B_OK;
+}
+
+status_t
 BNode::Sync()
 {
 	if (fStatus != B_OK)

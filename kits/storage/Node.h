@@ -8,6 +8,28 @@
 
 class BDirectory;
 
+// A node of the file system, by device and inode. On this system the kit
+// also keeps the host path the node was found at, since Linux watches
+// nodes through paths; comparisons look at device and node alone.
+struct node_ref {
+	node_ref() = default;
+	node_ref(dev_t device, ino_t node) : device(device), node(node) {}
+
+	bool operator==(const node_ref& ref) const
+	{
+		return device == ref.device && node == ref.node;
+	}
+	bool operator!=(const node_ref& ref) const { return !(*this == ref); }
+	bool operator<(const node_ref& ref) const
+	{
+		return device != ref.device ? device < ref.device : node < ref.node;
+	}
+
+	dev_t device = (dev_t)-1;
+	ino_t node = (ino_t)-1;
+	BString path;
+};
+
 // A file system node with typed attributes. Attributes live in the host's
 // "user." extended attributes; each value begins with its four-byte BeOS
 // type code, so the type is read back as it was written. On a file system
@@ -31,6 +53,7 @@ public:
 	void Unset();
 
 	status_t GetStat(struct stat* st) const;
+	status_t GetNodeRef(node_ref* ref) const;
 	status_t Sync();
 
 	ssize_t WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,

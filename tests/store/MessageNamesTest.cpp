@@ -111,3 +111,45 @@ TEST(MessageNames, ForeignOrDamagedEntriesReadAsUnknown)
 	EXPECT_EQ(read_message_names(&rec, &from, NULL, NULL), B_BAD_DATA);
 	EXPECT_EQ(from, "unknown");
 }
+
+TEST(MessageNames, ArrivalTimeTravelsBehindTheNamesAndOlderReadersStillReadThem)
+{
+	TempBootVolume volume;
+	Tliste old = message("from an older intake");
+	attach(&old, append_message_names(&old, "old", "me", "me"));
+	Tliste rec = message("with a time");
+	const int64 arrival = 1765285380000000; // 2025-12-09 13:03 UTC
+	attach(&rec, append_message_names(&rec, "friend1", "me", "me", arrival, &rec.time));
+	ASSERT_NE(rec.time, 0u);
+
+	int64 when = 0;
+	EXPECT_EQ(read_message_arrival(&rec, &when), B_OK);
+	EXPECT_EQ(when, arrival);
+	EXPECT_EQ(read_message_arrival(&old, &when), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(when, -1);
+
+	// The names entry is exactly what older readers expect, the arrival
+	// entry only follows it.
+	BString from;
+	EXPECT_EQ(read_message_names(&rec, &from, NULL, NULL), B_OK);
+	EXPECT_EQ(from, "friend1");
+	EXPECT_EQ(rec.time, rec.from + 12 + strlen("friend1") + 1 + 3 + 3);
+
+	// A time reference that leads to another record's entry, or into a
+	// names entry, is not believed.
+	Tliste other = message("another text");
+	other.time = rec.time;
+	EXPECT_EQ(read_message_arrival(&other, &when), B_BAD_DATA);
+	rec.time = rec.from;
+	EXPECT_EQ(read_message_arrival(&rec, &when), B_BAD_DATA);
+}
+
+TEST(MessageNames, ArrivalShowsTheClockTodayAndTheDateOtherwise)
+{
+	setenv("TZ", "UTC", 1);
+	tzset();
+	const int64 noon = 1765281600000000; // 2025-12-09 12:00 UTC
+	EXPECT_EQ(format_arrival(noon + 3 * 60000000, noon), "12:03");
+	EXPECT_EQ(format_arrival(noon - 24 * 3600000000LL, noon), "8 Dec 12:00");
+	EXPECT_EQ(format_arrival(-1, noon), "");
+}
