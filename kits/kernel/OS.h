@@ -80,6 +80,9 @@ status_t get_thread_info(thread_id thread, thread_info* info);
 status_t snooze(bigtime_t microseconds);
 status_t snooze_until(bigtime_t time, int timeBase);
 bigtime_t system_time(void);
+// The wall clock: seconds, and microseconds, since 1970 (UTC).
+uint32 real_time_clock(void);
+bigtime_t real_time_clock_usecs(void);
 team_id current_team(void);
 
 sem_id create_sem(int32 count, const char* name);

@@ -12,6 +12,20 @@ system_time(void)
 	return (bigtime_t)now.tv_sec * 1000000 + now.tv_nsec / 1000;
 }
 
+bigtime_t
+real_time_clock_usecs(void)
+{
+	struct timespec now;
+	clock_gettime(CLOCK_REALTIME, &now);
+	return (bigtime_t)now.tv_sec * 1000000 + now.tv_nsec / 1000;
+}
+
+uint32
+real_time_clock(void)
+{
+	return (uint32)(real_time_clock_usecs() / 1000000);
+}
+
 status_t
 snooze(bigtime_t microseconds)
 {

@@ -14,6 +14,10 @@
 #include <algorithm>
 #include <vector>
 
+// A node is opened for its attributes, never read: a FIFO must not make
+// that wait for a writer.
+static const int kNodeOpenMode = O_RDONLY | O_NONBLOCK;
+
 using namespace BPrivate;
 
 namespace {
@@ -99,7 +103,7 @@ BNode::SetTo(const BEntry* entry)
 	Unset();
 	if (entry == NULL || entry->InitCheck() != B_OK)
 		return fStatus = B_BAD_VALUE;
-	return _Open(entry->HostPath(), O_RDONLY);
+	return _Open(entry->HostPath(), kNodeOpenMode);
 }
 
 status_t
@@ -108,7 +112,7 @@ BNode::SetTo(const char* path)
 	Unset();
 	if (path == NULL || path[0] == '\0')
 		return fStatus = B_BAD_VALUE;
-	return _Open(normalized_path(host_path(path).String()).String(), O_RDONLY);
+	return _Open(normalized_path(host_path(path).String()).String(), kNodeOpenMode);
 }
 
 status_t
