@@ -1,9 +1,12 @@
 #include <PopClass.h>
 
+#include <Errors.h>
 #include <HostPath.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +47,32 @@ write_record(int fd, off_t offset, const Tliste* record)
 		done += put;
 	}
 	return true;
+}
+
+// Opens the data file without ever waiting (a FIFO would block open() and
+// read()); anything but a regular file is refused, said once.
+int
+open_data_file(int mode)
+{
+	BString path = host_path(MURMELO_DATA_FILE);
+	int fd = open(path.String(), mode | O_NONBLOCK | O_CLOEXEC);
+	if (fd < 0)
+		return -1;
+	struct stat st;
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+		static bool said = false;
+		if (!said) {
+			said = true;
+			fprintf(stderr, "murmelo: %s is not a regular file, no messages are read from it\n",
+				path.String());
+		}
+		close(fd);
+		errno = EINVAL;
+		return -1;
+	}
+	// Reads of a regular file never wait anyway; writes stay ordinary.
+	fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+	return fd;
 }
 
 // Record i of the file, as long as the file holds the whole record.
@@ -208,7 +237,7 @@ int
 PopClass::count_total_number_of_messages()
 {
 	struct stat st;
-	if (stat(host_path(MURMELO_DATA_FILE).String(), &st) != 0)
+	if (stat(host_path(MURMELO_DATA_FILE).String(), &st) != 0 || !S_ISREG(st.st_mode))
 		return 0;
 	off_t count = st.st_size / kRecordSize;
 	return count > INT_MAX ? INT_MAX : (int)count;
@@ -220,9 +249,29 @@ PopClass::are_there_new_messages_in_data_file()
 	first_new_message = 0;
 	new_messages = 0;
 
-	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_RDONLY | O_CLOEXEC);
+	int fd = open_data_file(O_RDONLY);
 	if (fd < 0)
 		return 0;
+	struct stat st;
+	fstat(fd, &st);
+	// Where the file system keeps no birth time, the inode has to do.
+	struct statx extended;
+	int64 birth = 0;
+	if (statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &extended) == 0
+		&& (extended.stx_mask & STATX_BTIME) != 0)
+		birth = (int64)extended.stx_btime.tv_sec * 1000000000 + extended.stx_btime.tv_nsec;
+	if (st.st_dev != fScanDevice || st.st_ino != fScanNode || birth != fScanBirth
+		|| st.st_size / kRecordSize < fScanFrom - 1) {
+		// Another file, or a shorter one: nothing of it has been seen.
+		fScanFrom = 1;
+		fScanDevice = st.st_dev;
+		fScanNode = st.st_ino;
+		fScanBirth = birth;
+	}
+	if (lseek(fd, (off_t)(fScanFrom - 1) * kRecordSize, SEEK_SET) < 0) {
+		close(fd);
+		return 0;
+	}
 
 	// Only the flag byte of each record matters; read many records at once.
 	// Reads of about 128 KiB scan twice as fast as reads of 32 records;
@@ -234,7 +283,7 @@ PopClass::are_there_new_messages_in_data_file()
 		return 0;
 	}
 	char* buffer = storage.get();
-	int i = 1;
+	int i = fScanFrom;
 	while (i <= total_number_of_messages) {
 		int wanted = total_number_of_messages - i + 1;
 		if (wanted > kBatch)
@@ -259,7 +308,16 @@ PopClass::are_there_new_messages_in_data_file()
 			break;
 	}
 	close(fd);
+	// Nothing before the first new record needs reading again.
+	fScanFrom = first_new_message != 0 ? first_new_message : i;
 	return new_messages;
+}
+
+void
+PopClass::skip_messages_up_to(int i)
+{
+	if (i + 1 > fScanFrom)
+		fScanFrom = i + 1;
 }
 
 void
@@ -267,7 +325,7 @@ PopClass::read_message(int i, Tliste* rec)
 {
 	if (rec == NULL || i < 1)
 		return;
-	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_RDONLY | O_CLOEXEC);
+	int fd = open_data_file(O_RDONLY);
 	if (fd < 0)
 		return;
 	Tliste record;
@@ -280,12 +338,36 @@ PopClass::read_message(int i, Tliste* rec)
 	close(fd);
 }
 
+int
+PopClass::read_messages(int first, int count, Tliste* records)
+{
+	if (records == NULL || first < 1 || count <= 0)
+		return 0;
+	int fd = open_data_file(O_RDONLY);
+	if (fd < 0)
+		return 0;
+	size_t size = (size_t)count * kRecordSize;
+	size_t done = 0;
+	while (done < size) {
+		ssize_t got = pread(fd, (char*)records + done, size - done,
+			(off_t)(first - 1) * kRecordSize + done);
+		if (got <= 0)
+			break;
+		done += got;
+	}
+	close(fd);
+	int whole = (int)(done / kRecordSize);
+	for (int k = 0; k < whole; k++)
+		records[k].suivant = records[k].precedent = 0;
+	return whole;
+}
+
 void
 PopClass::write_message(int i, Tliste* rec)
 {
 	if (rec == NULL || i < 1)
 		return;
-	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_WRONLY | O_CLOEXEC);
+	int fd = open_data_file(O_WRONLY);
 	if (fd < 0)
 		return;
 	// Only a record that is there is overwritten: writing past the end would
@@ -300,20 +382,24 @@ PopClass::write_message(int i, Tliste* rec)
 	close(fd);
 }
 
-void
+status_t
 PopClass::this_message_is_no_longer_new(int i)
 {
 	if (i < 1)
-		return;
-	Tliste record;
-	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_RDONLY | O_CLOEXEC);
+		return B_BAD_VALUE;
+	int fd = open_data_file(O_WRONLY);
 	if (fd < 0)
-		return;
-	bool found = read_record(fd, (off_t)(i - 1) * kRecordSize, &record);
+		return be_error_from_errno(errno);
+	// The flag byte alone: the rest of the record may not be rewritten
+	// from a copy read a moment before.
+	status_t status = B_ENTRY_NOT_FOUND;
+	if (record_exists(fd, i)) {
+		const uint8 seen = 0;
+		ssize_t put = pwrite(fd, &seen, 1, (off_t)(i - 1) * kRecordSize + offsetof(Tliste, is_new));
+		status = put == 1 ? B_OK : be_error_from_errno(put < 0 ? errno : EIO);
+	}
 	close(fd);
-	if (!found)
-		return;
-	record.is_new = 0;
-	write_message(i, &record);
-	new_messages--;
+	if (status == B_OK && new_messages > 0)
+		new_messages--;
+	return status;
 }
