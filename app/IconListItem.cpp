@@ -20,7 +20,6 @@ const uint8 kSelectedIconAlpha = 180;
 IconListItem::IconListItem(BBitmap* source, char* text, int level, bool expanded)
 	: BListItem(level, expanded),
 	  fLabel(text),
-	  fLabelPointer(text),
 	  fIcon(NULL)
 {
 	SetHeight(kRowHeight);
@@ -79,8 +78,25 @@ IconListItem::DrawItem(BView* owner, BRect frame, bool complete)
 	owner->SetHighColor(IsSelected() ? kWhite : kBlack);
 	owner->SetLowColor(IsSelected() ? kBlack : owner->ViewColor());
 	owner->MovePenTo(textArea.left + 1, (textArea.top + textArea.bottom) / 2 + 4);
-	owner->DrawString(fLabel.String());
+	owner->DrawString(Text().String());
 	owner->PopState();
+}
+
+void
+IconListItem::SetDetail(const char* detail)
+{
+	fDetail = detail;
+	SetWidth(be_plain_font->StringWidth(Text().String()));
+}
+
+BString
+IconListItem::Text() const
+{
+	if (fDetail.Length() == 0)
+		return fLabel;
+	BString text(fLabel);
+	text << " \u00b7 " << fDetail;
+	return text;
 }
 
 void

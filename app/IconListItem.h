@@ -11,8 +11,7 @@ class BBitmap;
 class IconListItem : public BListItem {
 public:
 	// Copies icon when it has the byte layout of a 16 x 16 B_CMAP8 bitmap;
-	// otherwise the row has no icon. The label is copied too; the pointer
-	// is kept as given.
+	// otherwise the row has no icon. The label is copied too.
 	IconListItem(BBitmap* icon, char* label, int level, bool expanded);
 	virtual ~IconListItem();
 
@@ -21,13 +20,23 @@ public:
 	void Update(BView* owner, const BFont* font) override;
 
 	const char* Label() const { return fLabel.String(); }
-	char* LabelPointer() const { return fLabelPointer; }
 	const BBitmap* Icon() const { return fIcon; }
+
+	// Shown after the label, "alice · 14:03"; the label stays the name.
+	void SetDetail(const char* detail);
+	const char* Detail() const { return fDetail.String(); }
+	// The text the row shows.
+	BString Text() const;
+
+	// The data file's record the row shows, -1 for none.
+	int32 Record() const { return fRecord; }
+	void SetRecord(int32 record) { fRecord = record; }
 
 private:
 	BString fLabel;
-	char* fLabelPointer;
+	BString fDetail;
 	BBitmap* fIcon;
+	int32 fRecord = -1;
 };
 
 #endif

@@ -132,8 +132,7 @@ TMenuBarComponent3::folge_entry(void*)
 status_t
 TMenuBarComponent3::folge_entry2(void*)
 {
-	// The trailing blank is part of the add-on's file name.
-	_RunAddon("addon/IRC ");
+	_RunAddon("addon/IRC");
 	return 0;
 }
 

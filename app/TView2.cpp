@@ -37,7 +37,8 @@ TView2::TView2(BRect frame)
 	fSendButton = new BButton(BRect(205, 39, 274, 63), "SEND", "SEND",
 		new BMessage(kStripSend), corner, flags);
 	fMenuBar = new TMenuBarComponent3(BRect(0, 0, 100, 15));
-	fAwayBox = new BCheckBox(BRect(300, 80, 380, 123), "AWAY mode", "AWAY mode",
+	// Left of the picture, which would hide half of the label.
+	fAwayBox = new BCheckBox(BRect(276, 80, 359, 123), "AWAY mode", "AWAY mode",
 		new BMessage(kStripAway), B_FOLLOW_ALL_SIDES, flags);
 
 	skinView->AddChild(fClearButton);

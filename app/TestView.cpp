@@ -8,6 +8,7 @@
 #include <ScrollView.h>
 #include <Window.h>
 
+#include <stdlib.h>
 #include <string.h>
 
 char* otreEssai[6] = {};
@@ -46,6 +47,54 @@ void
 TestView::ajouteMess(char* text, TestView*)
 {
 	_AddRow(MESSAGE_ROW_ICON_TYPE, text, 1);
+}
+
+void
+TestView::AddMessage(const char* sender, const char* arrival, const char* text, int32 record)
+{
+	IconListItem* from = _AddRow(SENDER_ROW_ICON_TYPE, sender, 0);
+	from->SetDetail(arrival);
+	from->SetRecord(record);
+	_AddRow(MESSAGE_ROW_ICON_TYPE, text, 1)->SetRecord(record);
+}
+
+bool
+TestView::IsAtEnd() const
+{
+	int32 count = fList->CountItems();
+	return count == 0 || fList->ItemFrame(count - 1).bottom <= fList->Bounds().bottom + 1;
+}
+
+void
+TestView::ScrollToEnd()
+{
+	int32 count = fList->CountItems();
+	if (count == 0)
+		return;
+	BRect last = fList->ItemFrame(count - 1);
+	float top = last.bottom - fList->Bounds().Height();
+	if (top > fList->Bounds().top)
+		fList->ScrollTo(BPoint(0, top));
+}
+
+bool
+TestView::SelectRecord(int32 record)
+{
+	for (int32 i = 0; i < fList->CountItems(); i++) {
+		IconListItem* row = dynamic_cast<IconListItem*>(fList->ItemAt(i));
+		if (row == NULL || row->Record() != record || row->OutlineLevel() != 0)
+			continue;
+		fList->Select(i);
+		// The message row under it in sight as well.
+		fList->ScrollToSelection();
+		if (i + 1 < fList->CountItems()) {
+			BRect below = fList->ItemFrame(i + 1);
+			if (below.bottom > fList->Bounds().bottom)
+				fList->ScrollTo(BPoint(0, below.bottom - fList->Bounds().Height()));
+		}
+		return true;
+	}
+	return false;
 }
 
 char*
@@ -89,17 +138,21 @@ TestView::_Build(bool withSamples)
 		B_FANCY_BORDER));
 }
 
-void
-TestView::_AddRow(const char* iconType, char* text, int level)
+IconListItem*
+TestView::_AddRow(const char* iconType, const char* text, int level)
 {
 	BBitmap icon(BRect(0, 0, 15, 15), B_CMAP8);
 	// A type without an icon leaves the icon area blank.
 	memset(icon.Bits(), B_TRANSPARENT_MAGIC_CMAP8, icon.BitsLength());
 	BMimeType(iconType).GetIcon(&icon, B_MINI_ICON);
-	fList->AddItem(new IconListItem(&icon, text, level, true));
+	IconListItem* row = new IconListItem(&icon, const_cast<char*>(text), level, true);
+	fList->AddItem(row);
 	int32 position = fList->FullListCountItems() - 1;
-	if (position >= 0 && position < 6)
-		otreEssai[position] = text;
+	if (position >= 0 && position < 6) {
+		free(otreEssai[position]);
+		otreEssai[position] = strdup(text != NULL ? text : "");
+	}
+	return row;
 }
 
 IconListItem*

@@ -23,6 +23,17 @@ public:
 	// Add a row at the end of this view's list; view is this view.
 	void AjouteFrom(char* sender, TestView* view);
 	void ajouteMess(char* text, TestView* view);
+	// Both rows of a stored message: the sender row with its arrival
+	// ("14:03", may be empty) shown beside the name, then the text; both
+	// rows remember the record they show.
+	void AddMessage(const char* sender, const char* arrival, const char* text, int32 record);
+
+	// Whether the last row is in sight (or the list fits), and scrolling
+	// down to it: new messages keep a list that shows its end at its end.
+	bool IsAtEnd() const;
+	void ScrollToEnd();
+	// Selects the message rows of record and scrolls them into sight.
+	bool SelectRecord(int32 record);
 
 	// What REPLY needs: the sender and the text of the message whose sender
 	// row or message row is selected; NULL with nothing selected. Valid
@@ -37,7 +48,7 @@ public:
 
 private:
 	void _Build(bool withSamples);
-	void _AddRow(const char* iconType, char* text, int level);
+	IconListItem* _AddRow(const char* iconType, const char* text, int level);
 	// The sender row of the message a row belongs to, and its message row.
 	IconListItem* _SenderRow(IconListItem* row) const;
 	IconListItem* _MessageRow(IconListItem* row) const;
@@ -46,11 +57,11 @@ private:
 	BOutlineListView* fList = NULL;
 };
 
-// The text pointers the rows were added with, slot = the row's position in
-// its list, for the first six rows of every list alike. Replies don't read
-// it: six slots shared by all lists can't say which message a row of a
-// long list or of another list belongs to, and a caller's text may be gone
-// by now. No slot outside the six is ever written.
+// Copies of the texts of the rows, slot = the row's position in its list,
+// for the first six rows of every list alike; each slot owns its copy.
+// Replies don't read it: six slots shared by all lists can't say which
+// message a row of a long list or of another list belongs to. No slot
+// outside the six is ever written.
 extern char* otreEssai[6];
 
 #endif

@@ -128,7 +128,7 @@ TEST_F(ControlStripTest, TheSkinCarriesTheControlsTheMenuBarAndTheSecondPicture)
 			{"CLEAR", BRect(8, 39, 81, 63), 'lear', window, B_FOLLOW_LEFT | B_FOLLOW_TOP},
 			{"REPLY", BRect(105, 39, 179, 63), 'pply', window, B_FOLLOW_LEFT | B_FOLLOW_TOP},
 			{"SEND", BRect(205, 39, 274, 63), 'send', strip, B_FOLLOW_LEFT | B_FOLLOW_TOP},
-			{"AWAY mode", BRect(300, 80, 380, 123), 'ondi', window, B_FOLLOW_ALL_SIDES},
+			{"AWAY mode", BRect(276, 80, 359, 123), 'ondi', window, B_FOLLOW_ALL_SIDES},
 		};
 		ASSERT_EQ(skin->CountChildren(), 6);
 		int32 order[] = {0, 1, 2, 4};

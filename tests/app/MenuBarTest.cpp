@@ -312,11 +312,11 @@ TEST_F(MenuBarTest, DISABLED_InstalledCopyChecksMailThenStartsTheAddOns)
 	ASSERT_EQ(BTest::Click(ok, BPoint(10, 5)), B_OK);
 	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("Letterol") != std::string::npos; }));
 
-	// "connect irc" starts the IRC add-on, trailing blank and all.
+	// "connect irc" starts the IRC add-on "addon/IRC".
 	open = Open(window, 1);
 	ASSERT_NE(open, nullptr);
 	BTest::ClickScreen(BTest::ItemCenter(open, fBar->SubmenuAt(1)->FindItem("connect irc")));
-	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("IRC ") != std::string::npos; }));
+	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("IRC\n") != std::string::npos; }));
 }
 
 TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheInstallTree)
@@ -338,7 +338,7 @@ TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheIns
 	// Letterol and the IRC add-on are other programs: stand-ins that note
 	// the path they were started by.
 	std::string record = temp.Path() + "/started";
-	for (const char* name : {"Letterol", "IRC "}) {
+	for (const char* name : {"Letterol", "IRC"}) {
 		std::string path = tree + "/addon/" + name;
 		std::ofstream script(path);
 		script << "#!/bin/sh\nprintf '%s\\n' \"$0\" >> \"$MENUBAR_RECORD\"\n";
@@ -361,5 +361,5 @@ TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheIns
 	EXPECT_LT(started, returned);
 	EXPECT_LT(returned, path);
 	EXPECT_EQ(read_text(record),
-		tree + "/addon/Letterol\n" + tree + "/addon/IRC \n");
+		tree + "/addon/Letterol\n" + tree + "/addon/IRC\n");
 }

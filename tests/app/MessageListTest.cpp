@@ -180,7 +180,6 @@ TEST_F(MessageListTest, RowsCopyTheirIconAndTextAndKeepTheirSize)
 	ASSERT_NE(row.Icon(), nullptr);
 	EXPECT_NE(row.Icon(), icon.get());
 	EXPECT_EQ(memcmp(row.Icon()->Bits(), icon->Bits(), 256), 0);
-	EXPECT_EQ(row.LabelPointer(), text);
 	text[0] = 'j';
 	EXPECT_STREQ(row.Label(), "hello");
 	EXPECT_EQ(row.OutlineLevel(), 1u);
@@ -320,8 +319,8 @@ TEST_F(MessageListTest, ANewListHoldsTheSampleRowsAndMessagesComeAsTwoRows)
 		view->AjouteFrom(from, view);
 		view->ajouteMess(text, view);
 		EXPECT_EQ(view->List()->CountItems(), 4);
-		EXPECT_EQ(otreEssai[2], from);
-		EXPECT_EQ(otreEssai[3], text);
+		EXPECT_STREQ(otreEssai[2], from);
+		EXPECT_STREQ(otreEssai[3], text);
 		EXPECT_EQ(view->List()->ItemAt(3)->OutlineLevel(), 1u);
 	});
 	char from2[] = "bob";
@@ -411,8 +410,10 @@ TEST_F(MessageListTest, EffaceToutEmptiesTheListAndTheNextMessageStartsAtRowZero
 		view->AjouteFrom(from, view);
 		view->ajouteMess(text, view);
 		EXPECT_EQ(view->List()->CountItems(), 2);
-		EXPECT_EQ(otreEssai[0], from);
-		EXPECT_EQ(otreEssai[1], text);
+		EXPECT_STREQ(otreEssai[0], from);
+		EXPECT_STREQ(otreEssai[1], text);
+		// Copies: the caller's buffer may go.
+		EXPECT_NE(otreEssai[0], from);
 	});
 	ASSERT_TRUE(BTest::Sync(window));
 	// The old rows are gone from the screen too: below the new two, white.

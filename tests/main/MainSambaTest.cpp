@@ -11,6 +11,8 @@
 #include <Button.h>
 #include <MurmeloSettings.h>
 
+#include <thread>
+
 namespace {
 
 // One poll, and the time smbd takes to run the daemon.
@@ -125,7 +127,7 @@ TEST_F(MainSambaTest, AMessageIsShownOnceAndItsAnswerArrivesUnderOurName)
 	BTest::WriteWindowPNG(fWindow, BTest::ScreenshotPath("messenger_samba_arrived").c_str());
 
 	// Not shown again at the next poll.
-	usleep(kOnePoll);
+	fWindow->Pulse();
 	EXPECT_EQ(Rows(0).size(), fSamples + 2);
 	EXPECT_EQ(Sounds(), 1);
 
@@ -160,6 +162,44 @@ TEST_F(MainSambaTest, AMessageIsShownOnceAndItsAnswerArrivesUnderOurName)
 	ASSERT_EQ(records.size(), 2u);
 	EXPECT_EQ(Sender(records[1]), kPopName);
 	EXPECT_EQ(Text(records[1]), typed);
+}
+
+TEST_F(MainSambaTest, ABurstOfTenIsShownWholeInOrderWithOneSound)
+{
+	// A sound that lasts until the test has seen every row: whatever polls
+	// the burst takes, the messages that come while it plays add no other.
+	std::string release = sSamba->BootVolume() + "/sound-may-end";
+	std::string player = sSamba->BootVolume() + "/standin/MediaPlayer";
+	std::ofstream(player) << "#!/bin/sh\necho \"$@\" >> '" << fSoundLog << "'\n"
+		<< "while [ ! -e '" << release << "' ]; do sleep 0.05; done\n";
+	chmod(player.c_str(), 0755);
+
+	std::vector<std::thread> senders;
+	std::vector<ProcessResult> results(10);
+	for (int i = 0; i < 10; i++) {
+		senders.emplace_back([&, i] {
+			results[i] = sSamba->Send("burst" + std::to_string(i), "part " + std::to_string(i));
+		});
+	}
+	for (std::thread& sender : senders)
+		sender.join();
+	for (const ProcessResult& result : results)
+		ASSERT_EQ(result.status, 0) << result.output;
+
+	ASSERT_TRUE(BTest::WaitFor([&] { return Rows(0).size() >= fSamples + 20; }, kOnePoll));
+	fWindow->Pulse();
+	std::ofstream(release) << "";
+	// In the order the server stored them, each once.
+	std::vector<Tliste> records = sSamba->Records();
+	ASSERT_EQ(records.size(), 10u);
+	std::vector<std::string> rows = Rows(0);
+	ASSERT_EQ(rows.size(), fSamples + 20);
+	for (size_t i = 0; i < records.size(); i++) {
+		EXPECT_EQ(rows[fSamples + 2 * i], Sender(records[i])) << i;
+		EXPECT_EQ(rows[fSamples + 2 * i + 1], Text(records[i])) << i;
+		EXPECT_EQ(records[i].is_new, 0) << i;
+	}
+	EXPECT_EQ(Sounds(), 1);
 }
 
 TEST_F(MainSambaTest, AwayModeAnswersEachMessageOnceAndListsNothing)

@@ -121,17 +121,33 @@ protected:
 
 	int Sounds() const { return count_lines(fSoundLog); }
 
-	// Appends a record with its sender, new or not.
-	void AddRecord(const char* sender, const char* text, bool isNew = true)
+	// Appends a record with its sender, new or not, and its arrival time
+	// when one is given.
+	void AddRecord(const char* sender, const char* text, bool isNew = true, int64 arrival = -1)
 	{
 		Tliste record;
 		memset(&record, 0, sizeof(record));
 		memcpy(record.message, text, strnlen(text, sizeof(record.message)));
-		uint32 names = append_message_names(&record, sender, "me", "me");
+		uint32 names = append_message_names(&record, sender, "me", "me", arrival, &record.time);
 		record.from = record.to = record.realfrom = names;
 		record.is_new = isNew ? 1 : 0;
 		std::ofstream(fVolume.DataFile(), std::ios::binary | std::ios::app)
 			.write((const char*)&record, sizeof(record));
+	}
+
+	// The sender row of each message in a list, as shown: "alice · 14:03".
+	std::vector<std::string> Shown(int32 list)
+	{
+		std::vector<std::string> shown;
+		BTest::Locked(fWindow, [&] {
+			BOutlineListView* view = fWindow->List(list)->List();
+			for (int32 i = 0; i < view->FullListCountItems(); i++) {
+				IconListItem* item = dynamic_cast<IconListItem*>(view->FullListItemAt(i));
+				if (item != NULL && item->OutlineLevel() == 0)
+					shown.push_back(item->Text().String());
+			}
+		});
+		return shown;
 	}
 
 	TempBootVolume fVolume;
