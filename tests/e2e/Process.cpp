@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,12 @@
 #include <sstream>
 
 extern char** environ;
+
+namespace {
+
+const size_t kKeptOutput = 16 * 1024 * 1024;
+
+} // namespace
 
 ProcessResult
 run_process(const std::vector<std::string>& argv, const std::string& input,
@@ -87,14 +94,19 @@ run_process(const std::vector<std::string>& argv, const std::string& input,
 			ssize_t n = read(out[0], buffer, sizeof(buffer));
 			if (n <= 0)
 				break;
-			result.output.append(buffer, n);
+			// A runaway program's output is counted, not all kept.
+			result.outputBytes += n;
+			if (result.output.size() < kKeptOutput)
+				result.output.append(buffer, n);
 		}
 	}
 	if (inputOpen)
 		close(in[1]);
 	close(out[0]);
 	int status;
-	waitpid(pid, &status, 0);
+	struct rusage usage = {};
+	wait4(pid, &status, 0, &usage);
+	result.peakKilobytes = usage.ru_maxrss;
 	result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 	return result;
 }

@@ -1,6 +1,8 @@
 #ifndef _TEST_PROCESS_H
 #define _TEST_PROCESS_H
 
+#include <stddef.h>
+
 #include <string>
 #include <vector>
 
@@ -8,7 +10,9 @@
 // input on its standard input and collects its standard output and error.
 struct ProcessResult {
 	int status = -1;  // exit status, or 128 + signal
-	std::string output;
+	std::string output;  // the first 16 MiB of it
+	size_t outputBytes = 0;
+	long peakKilobytes = 0;  // the program's peak resident memory
 };
 
 ProcessResult run_process(const std::vector<std::string>& argv, const std::string& input = "",

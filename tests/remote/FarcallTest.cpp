@@ -112,7 +112,9 @@ TEST_F(FarcallTest, CommandLineWithBadArgumentsQuitsWithoutAWindow)
 		{std::vector<std::string>{"one"}, {"one", "two"}, {"a", "b", "c", "d"}}) {
 		ProcessResult result = Run(arguments);
 		EXPECT_EQ(result.status, 0);
-		EXPECT_EQ(result.output, "bad argument in command\n");
+		// The line on standard output, then the usage line on standard error.
+		EXPECT_EQ(result.output.compare(0, 24, "bad argument in command\n"), 0) << result.output;
+		EXPECT_NE(result.output.find("usage: Farcall"), std::string::npos);
 	}
 }
 
