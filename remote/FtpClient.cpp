@@ -249,13 +249,9 @@ FtpClient::connect(const std::string& server, const std::string& user,
 		return false;
 	m_control->SetTimeout(m_timeout);
 
-	BNetAddress address;
 	std::string host = server;
-	unsigned short port;
-	if (split_port(server, host, port))
-		address.SetTo(host.c_str(), port);
-	else
-		address.SetTo(server.c_str(), "tcp", "ftp");
+	unsigned short port = 0;
+	bool portGiven = split_port(server, host, port);
 	// The kit reads an empty name as any local address, which would reach
 	// this machine's own server: no name is no server.
 	if (is_blank(host)) {
@@ -263,6 +259,11 @@ FtpClient::connect(const std::string& server, const std::string& user,
 		m_control.reset();
 		return false;
 	}
+	BNetAddress address;
+	if (portGiven)
+		address.SetTo(host.c_str(), port);
+	else
+		address.SetTo(server.c_str(), "tcp", "ftp");
 
 	std::string text;
 	int code = 0;

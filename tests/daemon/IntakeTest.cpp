@@ -303,3 +303,33 @@ TEST_F(Intake, FifosAreRefusedWithoutWaiting)
 	EXPECT_EQ(status, 1);
 	EXPECT_EQ(text_of(Record(1)), "text");
 }
+
+TEST_F(Intake, RecordsToolShowsEscapesOfSenderAndText)
+{
+	ASSERT_EQ(run_daemon({"evil\x1b]0;x\x07", "PC1", Message("m1", "hi\x1b[2J there\r\n")}).status,
+		0);
+	std::string tool = std::string(MURMELO_BINARY_DIR) + "/tools/murmelo-records";
+	std::string data = fVolume.DataFile();
+	int ends[2];
+	ASSERT_EQ(pipe(ends), 0);
+	pid_t pid = fork();
+	if (pid == 0) {
+		dup2(ends[1], STDOUT_FILENO);
+		execl(tool.c_str(), tool.c_str(), data.c_str(), (char*)NULL);
+		_exit(127);
+	}
+	close(ends[1]);
+	std::string output;
+	char buffer[4096];
+	ssize_t got;
+	while ((got = read(ends[0], buffer, sizeof(buffer))) > 0)
+		output.append(buffer, got);
+	close(ends[0]);
+	int status;
+	ASSERT_EQ(waitpid(pid, &status, 0), pid);
+	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+	EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+	EXPECT_NE(output.find("from \"evil^[]0;x^G\" to \"PC1\", new\nhi^[[2J there\r\n"),
+		std::string::npos)
+		<< output;
+}

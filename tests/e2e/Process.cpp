@@ -157,3 +157,25 @@ ScopedVariable::~ScopedVariable()
 	else
 		unsetenv(fName.c_str());
 }
+
+bool
+wait_for_signal_handler(pid_t pid, int signal, int timeoutMilliseconds)
+{
+	// The mask of caught signals in /proc: set once the program has
+	// installed its handler, so a signal sent then is handled, not fatal.
+	std::string path = "/proc/" + std::to_string(pid) + "/status";
+	for (int waited = 0; waited <= timeoutMilliseconds; waited += 5) {
+		std::string status = read_file(path);
+		// Gone, or ended and not yet waited for.
+		if (status.empty() || status.find("State:\tZ") != std::string::npos)
+			return false;
+		size_t at = status.find("SigCgt:");
+		if (at != std::string::npos) {
+			unsigned long long caught = strtoull(status.c_str() + at + 7, NULL, 16);
+			if (caught & (1ull << (signal - 1)))
+				return true;
+		}
+		usleep(5000);
+	}
+	return false;
+}

@@ -2,6 +2,7 @@
 #define _TEST_PROCESS_H
 
 #include <stddef.h>
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ private:
 };
 
 std::string read_file(const std::string& path);
+
+// Waits until the process pid has a handler for signal (a program sent a
+// signal before its handler is in place just dies of it); false if it ended
+// or the time ran out first.
+bool wait_for_signal_handler(pid_t pid, int signal, int timeoutMilliseconds = 20000);
 
 // Sets an environment variable (unsets it for NULL) for as long as it lives,
 // then restores it.

@@ -145,7 +145,8 @@ TEST_F(FarcallTest, CommandLineFetchesThenKeepsRunningUntilAskedToQuit)
 	posix_spawn_file_actions_destroy(&actions);
 
 	bool fetched = BTest::WaitFor([&] { return LocalCopy() == kRemoteData; }, 20000000);
-	usleep(300000);
+	// The handler is installed once the application runs, after the fetch.
+	EXPECT_TRUE(wait_for_signal_handler(pid, SIGTERM)) << "the program ended after fetching";
 	int status;
 	EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the program ended after fetching";
 	kill(pid, SIGTERM);

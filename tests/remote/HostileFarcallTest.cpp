@@ -225,6 +225,7 @@ TEST_F(HostileFarcallTest, PasswordIsHiddenFromPsWhileTheProgramRuns)
 	// the password meanwhile.
 	for (int i = 0; i < 2000 && read_file(LocalCopy()) != kRemoteData; i++)
 		usleep(10000);
+	EXPECT_TRUE(wait_for_signal_handler(pid, SIGTERM));
 	std::string cmdline = read_file("/proc/" + std::to_string(pid) + "/cmdline");
 	kill(pid, SIGTERM);
 	waitpid(pid, NULL, 0);
