@@ -407,8 +407,10 @@ FtpClient::getFile(const std::string& remote, const std::string& local, ftp_mode
 			int32 received = watch.Receive(target, kReceiveBlock);
 			if (received <= 0) {
 				// A broken or stalled data connection is not the end of the file.
-				if (receive_failed(*m_data, received))
+				if (receive_failed(*m_data, received)) {
+					trace("(data connection broken or stalled)\n");
 					failed = true;
+				}
 				break;
 			}
 			if (mode == binary_mode)
