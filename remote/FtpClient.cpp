@@ -193,7 +193,7 @@ public:
 	{
 	}
 
-	// As BNetEndpoint::Receive(); a stall is an error (Error() is ETIMEDOUT).
+	// As BNetEndpoint::Receive(); a stall is an error (-1).
 	int32 Receive(void* buffer, size_t size)
 	{
 		if (fTimeout < 0 || fTimeout == B_INFINITE_TIMEOUT)
