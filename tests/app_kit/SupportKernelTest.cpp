@@ -129,7 +129,7 @@ TEST(BLocker, IsRecursiveAndExcludesOtherThreads)
 
 TEST(VisibleText, ShowsControlCharactersAndKeepsTextAndLineEnds)
 {
-	std::string raw("a\tb\r\nc\x1b]0;title\x07\x1b[2J\x7f", 20);
+	std::string raw("a\tb\r\nc\x1b]0;title\x07\x1b[2J\x7f");
 	raw += std::string("\0z", 2);
 	EXPECT_EQ(visible_text(raw), "a\tb\r\nc^[]0;title^G^[[2J^?\\x00z");
 	// A lone CR could hide what came before it on the line.
