@@ -5,18 +5,37 @@
 #include <HostPath.h>
 #include <NetAddress.h>
 #include <NetEndpoint.h>
+#include <OS.h>
+#include <VisibleText.h>
 
 #include <ctype.h>
 #include <errno.h>
 #include <limits.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
 namespace {
 
 const char* kClosedMessage = "Remote host has closed the connection.\n";
+const char* kSilentMessage = "No reply in time; the connection is closed.\n";
+const char* kTooLongMessage = "Reply too long; the connection is closed.\n";
+const char* kTooManyMessage = "No final reply; the connection is closed.\n";
+
+// A server may say a lot, but not without end: beyond these a reply is not
+// FTP any more, and the session ends.
+const size_t kMaxReplyLine = 8192;
+const int kMaxReplyLines = 200;
+const int kMaxPreliminaryReplies = 10;
+// Each new line of a reply shows the whole reply so far again, while that
+// stays short; past this only the new line is shown.
+const size_t kReprintLimit = 4096;
+// A transfer must bring at least this much in every time-limit window;
+// a trickle that keeps each single receive alive does not count.
+const size_t kMinProgress = 1024;
 
 const size_t kListBlock = 512;
 const size_t kFileBlock = 8192;
@@ -35,11 +54,13 @@ enum {
 };
 
 // Everything on standard output is text from the server or the user: it is
-// written as it is, never used as a format.
+// never used as a format, and its control characters are shown, not obeyed
+// by the terminal.
 void
 trace(const char* text, size_t length)
 {
-	fwrite(text, 1, length, stdout);
+	std::string shown = visible_text(text, length);
+	fwrite(shown.data(), 1, shown.size(), stdout);
 	fflush(stdout);
 }
 
@@ -149,6 +170,59 @@ receive_failed(const BNetEndpoint& endpoint, int32 received)
 	return received < 0 || (received == 0 && endpoint.Error() == ETIMEDOUT);
 }
 
+bool
+is_blank(const std::string& text)
+{
+	for (char c : text) {
+		if (!isspace((unsigned char)c))
+			return false;
+	}
+	return true;
+}
+
+// Receives on a data connection under two limits: each receive waits at most
+// the time limit, and every window of that length must bring kMinProgress
+// bytes, or the transfer has stalled.
+class ProgressWatch {
+public:
+	ProgressWatch(BNetEndpoint& endpoint, bigtime_t timeout)
+		:
+		fEndpoint(endpoint),
+		fTimeout(timeout),
+		fWindowEnd(system_time() + timeout)
+	{
+	}
+
+	// As BNetEndpoint::Receive(); a stall is an error (-1).
+	int32 Receive(void* buffer, size_t size)
+	{
+		if (fTimeout < 0 || fTimeout == B_INFINITE_TIMEOUT)
+			return fEndpoint.Receive(buffer, size);
+		for (;;) {
+			bigtime_t now = system_time();
+			if (now >= fWindowEnd) {
+				if (fWindowBytes < kMinProgress)
+					return -1;
+				fWindowEnd = now + fTimeout;
+				fWindowBytes = 0;
+			}
+			fEndpoint.SetTimeout(fWindowEnd - now);
+			int32 received = fEndpoint.Receive(buffer, size);
+			if (received == 0 && fEndpoint.Error() == ETIMEDOUT)
+				continue;
+			if (received > 0)
+				fWindowBytes += received;
+			return received;
+		}
+	}
+
+private:
+	BNetEndpoint& fEndpoint;
+	bigtime_t fTimeout;
+	bigtime_t fWindowEnd;
+	size_t fWindowBytes = 0;
+};
+
 } // namespace
 
 FtpClient::FtpClient()
@@ -168,15 +242,25 @@ FtpClient::connect(const std::string& server, const std::string& user,
 	// Whatever happens below, the old session is gone.
 	p_clearState(ftp_connected);
 
+	m_refused.reset();
+
 	m_control.reset(new BNetEndpoint(SOCK_STREAM));
 	if (m_control->InitCheck() != B_OK)
 		return false;
 	m_control->SetTimeout(m_timeout);
 
+	std::string host = server;
+	unsigned short port = 0;
+	bool portGiven = split_port(server, host, port);
+	// The kit reads an empty name as any local address, which would reach
+	// this machine's own server: no name is no server.
+	if (is_blank(host)) {
+		trace("(no server name given)\n");
+		m_control.reset();
+		return false;
+	}
 	BNetAddress address;
-	std::string host;
-	unsigned short port;
-	if (split_port(server, host, port))
+	if (portGiven)
 		address.SetTo(host.c_str(), port);
 	else
 		address.SetTo(server.c_str(), "tcp", "ftp");
@@ -265,7 +349,7 @@ FtpClient::putFile(const std::string& local, const std::string& remote, ftp_mode
 	bool stored = sent;
 	if (sent || finalReplyDue) {
 		// The server may still refuse the file (a full disk, a quota).
-		stored = p_getReply(text, code, codeClass) && codeClass <= 2 && sent;
+		stored = p_getFinalReply(text, code, codeClass) && codeClass <= 2 && sent;
 	}
 	return stored;
 }
@@ -273,11 +357,26 @@ FtpClient::putFile(const std::string& local, const std::string& remote, ftp_mode
 bool
 FtpClient::getFile(const std::string& remote, const std::string& local, ftp_mode mode)
 {
+	// The bytes go to a new file beside the target, which replaces it only
+	// once the server has said the whole file came: a failure at any point
+	// leaves an earlier copy as it was.
 	std::string path = local_path(local);
-	bool existed = BEntry(path.c_str()).Exists();
-	BFile file(path.c_str(), B_READ_WRITE | B_CREATE_FILE);
-	if (file.InitCheck() != B_OK)
+	struct stat old;
+	bool existed = stat(path.c_str(), &old) == 0;
+	std::string partPath;
+	BFile file;
+	for (int attempt = 0; attempt < 100; attempt++) {
+		partPath = path + ".part" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+		if (file.SetTo(partPath.c_str(), B_READ_WRITE | B_CREATE_FILE | B_FAIL_IF_EXISTS)
+			!= B_FILE_EXISTS)
+			break;
+	}
+	if (file.InitCheck() != B_OK) {
+		trace("(can't write beside " + path + ")\n");
 		return false;
+	}
+	if (existed)
+		chmod(partPath.c_str(), old.st_mode & 07777);
 
 	std::string text;
 	int code = 0;
@@ -291,31 +390,27 @@ FtpClient::getFile(const std::string& remote, const std::string& local, ftp_mode
 	bool receiving = started && p_acceptDataConnection();
 
 	bool failed = false;
-	off_t written = 0;
+	bool writeFailed = false;
 	if (receiving) {
+		ProgressWatch watch(*m_data, m_timeout);
 		std::vector<char> pending(kWriteBlock + kReceiveBlock);
 		std::vector<char> block(kReceiveBlock);
 		size_t used = 0;
 		bool afterCR = false;
 		auto flush = [&]() {
-			if (used == 0)
-				return;
-			if (!failed) {
-				ssize_t result = file.Write(pending.data(), used);
-				if (result == (ssize_t)used)
-					written += result;
-				else
-					failed = true;
-			}
+			if (used > 0 && file.Write(pending.data(), used) != (ssize_t)used)
+				writeFailed = true;
 			used = 0;
 		};
-		for (;;) {
+		while (!writeFailed) {
 			char* target = mode == binary_mode ? pending.data() + used : block.data();
-			int32 received = m_data->Receive(target, kReceiveBlock);
+			int32 received = watch.Receive(target, kReceiveBlock);
 			if (received <= 0) {
 				// A broken or stalled data connection is not the end of the file.
-				if (receive_failed(*m_data, received))
+				if (receive_failed(*m_data, received)) {
+					trace("(data connection broken or stalled)\n");
 					failed = true;
+				}
 				break;
 			}
 			if (mode == binary_mode)
@@ -337,19 +432,27 @@ FtpClient::getFile(const std::string& remote, const std::string& local, ftp_mode
 			if (used >= kWriteBlock)
 				flush();
 		}
-		flush();
+		if (!writeFailed && !failed)
+			flush();
+		if (writeFailed) {
+			// Nothing more can be kept: closing the data connection stops the
+			// server sending instead of filling the disk to no end.
+			trace("(can't write " + partPath + ": transfer aborted)\n");
+			failed = true;
+		}
 	}
 	m_data.reset();
 
 	bool done = false;
 	if (receiving || finalReplyDue)
-		done = p_getReply(text, code, codeClass) && codeClass <= 2 && receiving && !failed;
-	// An older, longer copy of the file must not keep its tail.
-	if (done && file.SetSize(written) != B_OK)
-		done = false;
+		done = p_getFinalReply(text, code, codeClass) && codeClass <= 2 && receiving && !failed;
 	file.Unset();
-	if (!done && !existed)
-		BEntry(path.c_str()).Remove();
+	if (done && BEntry(partPath.c_str()).Rename(path.c_str(), true) != B_OK) {
+		trace("(can't replace " + path + ")\n");
+		done = false;
+	}
+	if (!done)
+		BEntry(partPath.c_str()).Remove();
 	return done;
 }
 
@@ -407,10 +510,11 @@ FtpClient::ls(std::string& listing)
 	bool receiving = started && p_acceptDataConnection();
 	bool failed = !receiving;
 	if (receiving) {
+		ProgressWatch watch(*m_data, m_timeout);
 		char block[kListBlock + 1];
 		for (;;) {
 			memset(block, 0, sizeof(block));
-			int32 received = m_data->Receive(block, kListBlock);
+			int32 received = watch.Receive(block, kListBlock);
 			if (received <= 0) {
 				failed = receive_failed(*m_data, received);
 				break;
@@ -424,7 +528,7 @@ FtpClient::ls(std::string& listing)
 	// The data endpoint stays open until the final reply is in.
 	bool listed = false;
 	if (receiving || finalReplyDue)
-		listed = p_getReply(text, code, codeClass) && codeClass <= 2 && !failed;
+		listed = p_getFinalReply(text, code, codeClass) && codeClass <= 2 && !failed;
 	m_data.reset();
 	return listed;
 }
@@ -462,6 +566,8 @@ FtpClient::p_sendRequest(const std::string& request)
 	else
 		trace(request + "\n");
 	std::string line = request + "\r\n";
+	// A server that does not read must not hold the client for ever.
+	m_control->SetTimeout(m_timeout);
 	return m_control->Send(line.data(), line.size()) >= 0;
 }
 
@@ -473,8 +579,12 @@ FtpClient::p_getReplyLine(std::string& line)
 		return false;
 	// One byte per receive: nothing past the end of the reply may be taken
 	// from the connection.
-	auto receive = [this](uint8& byte) { return m_control->Receive(&byte, 1) == 1; };
+	auto receive = [this](uint8& byte) { return p_receiveControlByte(byte); };
 	for (;;) {
+		if (line.size() >= kMaxReplyLine) {
+			m_replyFailure = kTooLongMessage;
+			return false;
+		}
 		uint8 byte;
 		if (!receive(byte))
 			return false;
@@ -502,9 +612,17 @@ FtpClient::p_getReplyLine(std::string& line)
 				if (!receive(option))
 					return false;
 				// Refuse every option: DONT for WILL/WONT, WONT for DO/DONT.
-				uint8 answer[3] = {kTelnetIAC,
-					(uint8)(command <= kTelnetWont ? kTelnetDont : kTelnetWont), option};
-				m_control->Send(answer, sizeof(answer));
+				// Each refusal is said once: a server that repeats its
+				// requests without reading could otherwise make the answers
+				// pile up until a send blocks.
+				uint8 refusal = command <= kTelnetWont ? kTelnetDont : kTelnetWont;
+				size_t index = (refusal == kTelnetDont ? 0 : 256) + option;
+				if (!m_refused.test(index)) {
+					m_refused.set(index);
+					uint8 answer[3] = {kTelnetIAC, refusal, option};
+					p_limitControl();
+					m_control->Send(answer, sizeof(answer));
+				}
 				break;
 			}
 			case kTelnetEndOfFile:
@@ -519,6 +637,13 @@ FtpClient::p_getReplyLine(std::string& line)
 bool
 FtpClient::p_getReply(std::string& text, int& code, int& codeClass)
 {
+	// The whole reply has one time limit: a byte now and then must not keep
+	// the reader waiting for ever.
+	m_replyDeadline = m_timeout < 0 || m_timeout == B_INFINITE_TIMEOUT
+		? B_INFINITE_TIMEOUT : system_time() + m_timeout;
+	m_replyFailure = kClosedMessage;
+	if (m_control)
+		m_control->SetTimeout(m_timeout);
 	std::string line;
 	bool read = p_getReplyLine(line);
 	if (read) {
@@ -533,21 +658,29 @@ FtpClient::p_getReply(std::string& text, int& code, int& codeClass)
 		}
 		// A line too short to carry the continuation mark is a whole reply.
 		if (line.size() >= 4 && line[3] == '-') {
-			for (;;) {
+			for (int lines = 1;; lines++) {
+				if (lines >= kMaxReplyLines) {
+					m_replyFailure = kTooLongMessage;
+					read = false;
+					break;
+				}
 				if (!p_getReplyLine(line)) {
 					read = false;
 					break;
 				}
 				text += line + "\n";
-				trace(text);
+				if (text.size() <= kReprintLimit)
+					trace(text);
+				else
+					trace(line + "\n");
 				if (line.size() >= 4 && line.compare(0, 3, codeString) == 0 && line[3] == ' ')
 					break;
 			}
 		}
 	}
-	if (!read && code != 421) {
-		text += kClosedMessage;
-		trace(kClosedMessage, strlen(kClosedMessage));
+	if (!read && (code != 421 || m_replyFailure != kClosedMessage)) {
+		text += m_replyFailure;
+		trace(m_replyFailure, strlen(m_replyFailure));
 		code = 421;
 	}
 	if (code == 421) {
@@ -556,6 +689,56 @@ FtpClient::p_getReply(std::string& text, int& code, int& codeClass)
 	}
 	codeClass = code / 100;
 	return read;
+}
+
+bool
+FtpClient::p_getFinalReply(std::string& text, int& code, int& codeClass)
+{
+	// A preliminary reply promises another; only a final one tells how the
+	// transfer ended.
+	for (int preliminary = 0; preliminary <= kMaxPreliminaryReplies; preliminary++) {
+		if (!p_getReply(text, code, codeClass))
+			return false;
+		if (codeClass != 1)
+			return true;
+	}
+	text += kTooManyMessage;
+	trace(kTooManyMessage, strlen(kTooManyMessage));
+	code = 421;
+	codeClass = 4;
+	m_control.reset();
+	p_clearState(ftp_connected);
+	return false;
+}
+
+bool
+FtpClient::p_receiveControlByte(uint8& byte)
+{
+	if (!p_limitControl()) {
+		m_replyFailure = kSilentMessage;
+		return false;
+	}
+	int32 received = m_control->Receive(&byte, 1);
+	if (received == 1)
+		return true;
+	if (received == 0 && m_control->Error() == ETIMEDOUT)
+		m_replyFailure = kSilentMessage;
+	return false;
+}
+
+bool
+FtpClient::p_limitControl()
+{
+	if (m_replyDeadline == B_INFINITE_TIMEOUT)
+		return true;
+	bigtime_t left = m_replyDeadline - system_time();
+	if (left <= 0)
+		return false;
+	// Shortening the limit costs a system call: do it only when the wait
+	// could otherwise outlast the deadline by more than a moment.
+	if (m_control->Timeout() == B_INFINITE_TIMEOUT || m_control->Timeout() > left + 100000)
+		m_control->SetTimeout(left);
+	return true;
 }
 
 bool
@@ -598,16 +781,16 @@ FtpClient::p_openDataConnection()
 		return address.InitCheck() == B_OK && m_data->Connect(address) == B_OK;
 	}
 
-	if (m_data->Bind(0) != B_OK)
+	// The data port listens only where the control connection is, so a
+	// machine on another network cannot even reach it.
+	in_addr localAddress;
+	if (m_control->LocalAddr().GetAddr(localAddress) != B_OK
+		|| m_data->Bind(BNetAddress(localAddress, 0)) != B_OK)
 		return false;
 	m_data->Listen(5);
 	char host[32] = "";
 	unsigned short port = 0;
 	m_data->LocalAddr().GetAddr(host, &port);
-	// A socket bound to any address reports 0.0.0.0, which no server can
-	// connect back to; the control connection's end is an address it reaches.
-	if (strcmp(host, "0.0.0.0") == 0 || host[0] == '\0')
-		m_control->LocalAddr().GetAddr(host, NULL);
 	std::string announced = host;
 	for (char& c : announced) {
 		if (c == '.')
@@ -623,13 +806,32 @@ FtpClient::p_acceptDataConnection()
 {
 	if (p_testState(ftp_passive))
 		return true;
-	if (!m_data)
+	if (!m_data || !m_control)
 		return false;
-	BNetEndpoint* connection = m_data->Accept(accept_timeout(m_timeout));
-	if (connection == NULL)
+	// Only the server may write the file: a connection from anywhere else is
+	// closed, and the wait for the server's goes on.
+	in_addr server;
+	if (m_control->RemoteAddr().GetAddr(server) != B_OK)
 		return false;
-	m_data.reset(connection);
-	return true;
+	bool limited = m_timeout >= 0 && m_timeout != B_INFINITE_TIMEOUT;
+	bigtime_t deadline = limited ? system_time() + m_timeout : B_INFINITE_TIMEOUT;
+	for (;;) {
+		bigtime_t left = limited ? deadline - system_time() : B_INFINITE_TIMEOUT;
+		if (limited && left <= 0)
+			return false;
+		BNetEndpoint* connection = m_data->Accept(accept_timeout(left));
+		if (connection == NULL)
+			return false;
+		in_addr peer;
+		if (connection->RemoteAddr().GetAddr(peer) == B_OK && peer.s_addr == server.s_addr) {
+			m_data.reset(connection);
+			return true;
+		}
+		char stranger[32] = "";
+		connection->RemoteAddr().GetAddr(stranger, NULL);
+		trace(std::string("(data connection from ") + stranger + " refused)\n");
+		delete connection;
+	}
 }
 
 void

@@ -1,8 +1,10 @@
 #ifndef FTP_CLIENT_H
 #define FTP_CLIENT_H
 
+#include <OS.h>
 #include <SupportDefs.h>
 
+#include <bitset>
 #include <memory>
 #include <string>
 
@@ -34,9 +36,10 @@ public:
 	bool ls(std::string& listing);
 
 	void setPassive(bool on);
-	// The longest wait, in microseconds, for a reply, for data and for the
-	// server to open an active-mode data connection. A dead server then
-	// fails the call instead of blocking it for ever.
+	// The longest wait, in microseconds, for a whole reply, for a request to
+	// be sent, for the server to open an active-mode data connection, and
+	// for each 1 KiB of a transfer. A dead or dawdling server then fails the
+	// call instead of blocking it for ever.
 	void setTimeout(bigtime_t timeout);
 
 private:
@@ -53,6 +56,12 @@ private:
 	bool p_sendRequest(const std::string& request);
 	bool p_getReplyLine(std::string& line);
 	bool p_getReply(std::string& text, int& code, int& codeClass);
+	// Reads replies until one that is not preliminary (1xx).
+	bool p_getFinalReply(std::string& text, int& code, int& codeClass);
+	bool p_receiveControlByte(uint8& byte);
+	// Fits the control connection's time limit to what is left of the
+	// reply's; false once nothing is left.
+	bool p_limitControl();
 	bool p_openDataConnection();
 	bool p_acceptDataConnection();
 
@@ -64,6 +73,11 @@ private:
 	std::unique_ptr<BNetEndpoint> m_control;
 	std::unique_ptr<BNetEndpoint> m_data;
 	bigtime_t m_timeout = 60000000;
+	bigtime_t m_replyDeadline = B_INFINITE_TIMEOUT;
+	// Why the last reply could not be read.
+	const char* m_replyFailure = NULL;
+	// The Telnet refusals already sent, DONT then WONT, by option.
+	std::bitset<512> m_refused;
 };
 
 #endif

@@ -14,10 +14,12 @@ TheApp::TheApp(int argc, char** argv) : BApplication(FARCALL_SIGNATURE)
 		window->Show();
 		return;
 	}
-	if (argc == 4) {
+	std::string password;
+	if ((argc == 4 && take_password(argv[3], password))
+		|| (argc == 3 && take_password(NULL, password))) {
 		// The client lives as long as the program.
 		FtpClient* client = new FtpClient;
-		const char* failure = fetch_message_file(client, argv[1], argv[2], argv[3]);
+		const char* failure = fetch_message_file(client, argv[1], argv[2], password.c_str());
 		if (failure != NULL) {
 			printf("%s\n", failure);
 			fflush(stdout);
@@ -28,6 +30,7 @@ TheApp::TheApp(int argc, char** argv) : BApplication(FARCALL_SIGNATURE)
 	}
 	printf("bad argument in command\n");
 	fflush(stdout);
+	fprintf(stderr, "%s\n", FARCALL_USAGE);
 	PostMessage(B_QUIT_REQUESTED);
 }
 

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -102,10 +103,16 @@ append_message_names(const Tliste* record, const char* from, const char* to,
 		length += kArrivalEntrySize;
 	}
 
+	// Opened without waiting: a FIFO in its place must not hold the intake.
 	int fd = open(host_path(MURMELO_NAMES_FILE).String(),
-		O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+		O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
 	if (fd < 0)
 		return 0;
+	struct stat st;
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+		close(fd);
+		return 0;
+	}
 	ssize_t written = write(fd, entry, length);
 	// With O_APPEND the position after our own write is the end of our own
 	// entries, whatever other intakes appended meanwhile.
@@ -132,7 +139,7 @@ read_message_names(const Tliste* record, BString* from, BString* to, BString* re
 	if (record->from == 0 && record->to == 0 && record->realfrom == 0)
 		return B_ENTRY_NOT_FOUND;
 
-	int fd = open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC);
+	int fd = open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 	if (fd < 0)
 		return B_ENTRY_NOT_FOUND;
 

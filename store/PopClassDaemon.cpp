@@ -5,10 +5,12 @@
 #include <MessageNames.h>
 #include <doc.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -35,34 +37,41 @@ show_document(int index)
 }
 
 [[noreturn]] void
+cannot_read(const char* path)
+{
+	printf("Can't read file %s \n", path);
+	exit(1);
+}
+
+[[noreturn]] void
 cannot_write(const BString& path)
 {
 	printf("Can't write file %s \n", path.String());
 	exit(1);
 }
 
-// Appends record in one write. A write that stops short would leave a torn
+// Appends what in one write. A write that stops short would leave a torn
 // record that shifts every later one, so it is completed, or else taken back
 // when nobody has appended behind it, and reported.
 bool
-append_record(int fd, const Tliste* record)
+append_record(int fd, const char* what, size_t size)
 {
-	ssize_t put = write(fd, record, sizeof(Tliste));
-	if (put == (ssize_t)sizeof(Tliste))
+	ssize_t put = write(fd, what, size);
+	if (put == (ssize_t)size)
 		return true;
 	if (put <= 0)
 		return false;
 
 	off_t end = lseek(fd, 0, SEEK_CUR);
 	size_t done = (size_t)put;
-	while (done < sizeof(Tliste)) {
-		ssize_t more = write(fd, (const char*)record + done, sizeof(Tliste) - done);
+	while (done < size) {
+		ssize_t more = write(fd, what + done, size - done);
 		if (more <= 0)
 			break;
 		done += more;
 		end = lseek(fd, 0, SEEK_CUR);
 	}
-	if (done == sizeof(Tliste))
+	if (done == size)
 		return true;
 
 	struct stat st;
@@ -71,6 +80,39 @@ append_record(int fd, const Tliste* record)
 		// Nothing more can be done; the caller reports the failure.
 	}
 	return false;
+}
+
+// The message text: at most the record's field, from a regular file only.
+// A FIFO or a device would keep the daemon waiting for a writer that may
+// never come, so it is opened without waiting and refused.
+bool
+read_message_file(const char* path, Tliste* record)
+{
+	int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+	if (fd < 0)
+		return false;
+	struct stat st;
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+		close(fd);
+		return false;
+	}
+	size_t got = 0;
+	while (got < (size_t)kMessageSize) {
+		ssize_t more = read(fd, record->message + got, kMessageSize - got);
+		if (more < 0 && errno == EINTR)
+			continue;
+		if (more < 0) {
+			close(fd);
+			return false;
+		}
+		if (more == 0)
+			break;
+		got += more;
+	}
+	close(fd);
+	if (got < (size_t)kMessageSize)
+		record->message[got] = '\0';
+	return true;
 }
 
 } // namespace
@@ -115,30 +157,13 @@ void
 PopClass::trap_message(int argc, char** argv)
 {
 	const char* path = argv[3];
-	if (access(path, R_OK) != 0) {
-		printf("Can't read file %s \n", path);
-		exit(1);
-	}
-
 	Tliste record;
 	memset(&record, 0, sizeof(record));
 	record.is_new = 1;
-
-	FILE* file = fopen(path, "r");
-	if (file == NULL) {
-		printf("Can't read file %s \n", path);
-		exit(1);
-	}
-	size_t got = fread(record.message, 1, kMessageSize, file);
-	// A folder, or a read that fails, must not pass for an empty message.
-	bool failed = ferror(file) != 0;
-	fclose(file);
-	if (failed) {
-		printf("Can't read file %s \n", path);
-		exit(1);
-	}
-	if (got < (size_t)kMessageSize)
-		record.message[got] = '\0';
+	// A folder, a FIFO or a read that fails must not pass for an empty
+	// message, nor keep the daemon waiting.
+	if (!read_message_file(path, &record))
+		cannot_read(path);
 
 	const char* from = argv[1];
 	const char* realfrom = argv[2];
@@ -152,12 +177,40 @@ PopClass::trap_message(int argc, char** argv)
 	record.realfrom = names;
 
 	BString dataPath = host_path(MURMELO_DATA_FILE);
-	int fd = open(dataPath.String(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+	int fd = open(dataPath.String(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+		0666);
 	if (fd < 0)
 		cannot_write(dataPath);
-	bool stored = append_record(fd, &record);
+	struct stat st;
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+		close(fd);
+		cannot_write(dataPath);
+	}
+	// Other intakes wait while this one looks at the end and appends.
+	while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+	}
+
+	// A file whose end is off the record grid (a torn write of an older
+	// program, a copy cut short) would put this record and every later one
+	// astride two slots. Zeros up to the next record make a slot readers
+	// already skip (not new, empty), and the grid holds again.
+	char buffer[2 * sizeof(Tliste)];
+	size_t pad = 0;
+	if (fstat(fd, &st) == 0 && st.st_size % (off_t)sizeof(Tliste) != 0) {
+		pad = sizeof(Tliste) - (size_t)(st.st_size % (off_t)sizeof(Tliste));
+		fprintf(stderr, "Murmelod: %s ended off the record grid; %zu zero bytes put before "
+			"the new record\n", dataPath.String(), pad);
+	}
+	memset(buffer, 0, pad);
+	memcpy(buffer + pad, &record, sizeof(Tliste));
+	bool stored = append_record(fd, buffer, pad + sizeof(Tliste));
 	close(fd);
 	if (!stored)
 		cannot_write(dataPath);
+	if (names == 0) {
+		// Stored, but it will read as from "unknown": Samba's log must say so.
+		fprintf(stderr, "Can't write file %s\n", host_path(MURMELO_NAMES_FILE).String());
+		exit(1);
+	}
 	exit(0);
 }

@@ -83,6 +83,8 @@ public:
 
 private:
 	struct Playing;
+	// Lets tests see how many threads wait in WaitForSound().
+	friend struct SoundPlayerProbe;
 
 	BSoundPlayer(const BSoundPlayer&) = delete;
 	BSoundPlayer& operator=(const BSoundPlayer&) = delete;

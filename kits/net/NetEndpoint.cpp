@@ -238,19 +238,37 @@ BNetEndpoint::Send(const void* buffer, size_t size, int flags)
 {
 	if (fStatus != B_OK)
 		return -1;
+	// A peer that never reads must not hold the sender for ever: with a time
+	// limit the whole buffer has to go within it.
+	bool limited = fTimeout != B_INFINITE_TIMEOUT && !fNonBlocking;
+	bigtime_t deadline = limited ? system_time() + fTimeout : B_INFINITE_TIMEOUT;
 	// A peer that has gone must give an error here, not a SIGPIPE that ends
 	// the program.
+	flags |= MSG_NOSIGNAL;
+	if (limited)
+		flags |= MSG_DONTWAIT;
 	const char* data = (const char*)buffer;
 	size_t sent = 0;
 	while (sent < size) {
-		ssize_t result = send(fSocket, data + sent, size - sent, flags | MSG_NOSIGNAL);
-		if (result < 0) {
-			if (errno == EINTR)
-				continue;
-			_Fail();
-			return -1;
+		ssize_t result = send(fSocket, data + sent, size - sent, flags);
+		if (result >= 0) {
+			sent += result;
+			continue;
 		}
-		sent += result;
+		if (errno == EINTR)
+			continue;
+		if (limited && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+			bigtime_t left = deadline - system_time();
+			if (left <= 0) {
+				fLastError = ETIMEDOUT;
+				return -1;
+			}
+			struct pollfd waiting = {fSocket, POLLOUT, 0};
+			poll(&waiting, 1, poll_timeout(left));
+			continue;
+		}
+		_Fail();
+		return -1;
 	}
 	return (int32)sent;
 }

@@ -25,8 +25,9 @@ public:
 	status_t SetOption(int32 option, int32 level, const void* data, unsigned int size);
 	status_t SetNonBlocking(bool on = true);
 	status_t SetReuseAddr(bool on = true);
-	// A time limit in microseconds for every later Receive(); negative or
-	// B_INFINITE_TIMEOUT waits for ever. Endpoints returned by Accept() start
+	// A time limit in microseconds for every later Receive() and for the
+	// whole buffer of every later Send(); negative or B_INFINITE_TIMEOUT waits
+	// for ever. Endpoints returned by Accept() start
 	// with the same limit.
 	void SetTimeout(bigtime_t timeout);
 	bigtime_t Timeout() const { return fTimeout; }
@@ -48,7 +49,8 @@ public:
 	// microseconds.
 	bool IsDataPending(bigtime_t timeout = 0);
 
-	// Sends the whole buffer; the count sent, or -1 on error.
+	// Sends the whole buffer; the count sent, or -1 on error (Error() is
+	// ETIMEDOUT when the time limit passed first).
 	int32 Send(const void* buffer, size_t size, int flags = 0);
 	// The count received; 0 at the end of the stream or when the time limit
 	// passed (Error() is then ETIMEDOUT); -1 on error.

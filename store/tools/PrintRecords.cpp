@@ -5,6 +5,7 @@
 #include <Tliste.h>
 
 #include <HostPath.h>
+#include <VisibleText.h>
 
 #include <stdio.h>
 #include <string.h>
@@ -25,9 +26,14 @@ main(int argc, char** argv)
 		index++;
 		BString from, to;
 		read_message_names(&record, &from, &to, NULL);
-		printf("record %d: from \"%s\" to \"%s\"%s\n", index, from.String(), to.String(),
-			record.is_new == 1 ? ", new" : "");
-		fwrite(record.message, 1, strnlen(record.message, sizeof(record.message)), stdout);
+		// Names and text come from whoever sent the message: their escape
+		// sequences are shown, never run by the terminal.
+		printf("record %d: from \"%s\" to \"%s\"%s\n", index,
+			visible_text(from.String(), from.Length()).c_str(),
+			visible_text(to.String(), to.Length()).c_str(), record.is_new == 1 ? ", new" : "");
+		std::string text
+			= visible_text(record.message, strnlen(record.message, sizeof(record.message)));
+		fwrite(text.data(), 1, text.size(), stdout);
 		printf("\n\n");
 	}
 	fclose(file);

@@ -3,6 +3,7 @@
 #include <Bitmap.h>
 #include <BitmapView.h>
 #include <Harness.h>
+#include <XvfbDisplay.h>
 #include <Screen.h>
 #include <TabView.h>
 #include <TranslationUtils.h>
@@ -88,30 +89,11 @@ TEST(TabViewOnXvfb, ClickSwitchesTheTabOnARealScreen)
 		if (!InPath(tool))
 			GTEST_SKIP() << tool << " is not installed";
 	}
-	// A display number nobody uses.
-	int number = 90 + getpid() % 9;
-	while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0
-		|| access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
-		number++;
-	std::string display = ":" + std::to_string(number);
 	// Xvfb ends with its last client: this process, whose display server
 	// keeps its connection until it exits.
-	pid_t xvfb = Spawn({"Xvfb", display, "-screen", "0", "800x600x24", "-nolisten", "tcp",
-		"-terminate"});
-	ASSERT_GT(xvfb, 0);
-	struct Stopper {
-		pid_t pid;
-		bool connected = false;
-		~Stopper()
-		{
-			if (!connected) {
-				kill(pid, SIGTERM);
-				waitpid(pid, NULL, 0);
-			}
-		}
-	} stopper{xvfb};
-	std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-	ASSERT_TRUE(BTest::WaitFor([&] { return access(socket.c_str(), F_OK) == 0; }));
+	BTest::XvfbDisplay xvfb("800x600x24", {"-terminate"});
+	ASSERT_TRUE(xvfb.Started());
+	std::string display = xvfb.Display();
 	setenv("DISPLAY", display.c_str(), 1);
 	unsetenv("WAYLAND_DISPLAY");
 	unsetenv("SDL_VIDEODRIVER");
@@ -138,7 +120,7 @@ TEST(TabViewOnXvfb, ClickSwitchesTheTabOnARealScreen)
 		window->AddChild(tabs);
 		window->Show();
 		ASSERT_EQ(BTest::WaitForWindow("murmelo"), window);
-		stopper.connected = true;
+		xvfb.Detach();
 		ASSERT_TRUE(BTest::Sync(window));
 		// Alerts are centred and menus kept on this screen, not an assumed one.
 		EXPECT_EQ(BScreen(window).Frame(), BRect(0, 0, 799, 599));

@@ -2,6 +2,7 @@
 #include <Locker.h>
 #include <OS.h>
 #include <String.h>
+#include <VisibleText.h>
 
 #include <gtest/gtest.h>
 
@@ -124,4 +125,17 @@ TEST(BLocker, IsRecursiveAndExcludesOtherThreads)
 	wait_for_thread(other, &result);
 	EXPECT_EQ(result, B_TIMED_OUT);
 	EXPECT_EQ(inside.load(), 1);
+}
+
+TEST(VisibleText, ShowsControlCharactersAndKeepsTextAndLineEnds)
+{
+	std::string raw("a\tb\r\nc\x1b]0;title\x07\x1b[2J\x7f");
+	raw += std::string("\0z", 2);
+	EXPECT_EQ(visible_text(raw), "a\tb\r\nc^[]0;title^G^[[2J^?\\x00z");
+	// A lone CR could hide what came before it on the line.
+	EXPECT_EQ(visible_text("safe\rEVIL\n"), "safe^MEVIL\n");
+	// UTF-8 letters stay; the C1 controls written in UTF-8 do not.
+	EXPECT_EQ(visible_text("\xc3\xa9t\xc3\xa9 \xc2\x9b" "2J \xec\x9d\xb4"),
+		"\xc3\xa9t\xc3\xa9 \\xc2\\x9b2J \xec\x9d\xb4");
+	EXPECT_EQ(visible_text("\xc2", 1), "\xc2");
 }

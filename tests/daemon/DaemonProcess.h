@@ -58,13 +58,20 @@ public:
 		envp.push_back(NULL);
 
 		int ends[2];
+		int errorEnds[2];
 		if (pipe2(ends, O_CLOEXEC) != 0)
 			return;
+		if (pipe2(errorEnds, O_CLOEXEC) != 0) {
+			close(ends[0]);
+			close(ends[1]);
+			return;
+		}
 		struct rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
 		bool limited = options.fileSizeLimit != RLIM_INFINITY;
 		fPid = fork();
 		if (fPid == 0) {
 			dup2(ends[1], STDOUT_FILENO);
+			dup2(errorEnds[1], STDERR_FILENO);
 			if (limited) {
 				signal(SIGXFSZ, SIG_IGN);
 				setrlimit(RLIMIT_FSIZE, &limit);
@@ -73,7 +80,9 @@ public:
 			_exit(127);
 		}
 		close(ends[1]);
+		close(errorEnds[1]);
 		fOutput = ends[0];
+		fErrorOutput = errorEnds[0];
 	}
 
 	~DaemonProcess()
@@ -84,6 +93,8 @@ public:
 		}
 		if (fOutput >= 0)
 			close(fOutput);
+		if (fErrorOutput >= 0)
+			close(fErrorOutput);
 	}
 
 	// True while the process hasn't ended.
@@ -112,6 +123,22 @@ public:
 		return fStatus;
 	}
 
+	// Everything the process wrote to its standard error (read after its
+	// standard output: the daemon writes a line or two there at most).
+	const std::string& ReadErrors()
+	{
+		ReadOutput();
+		if (fErrorOutput >= 0) {
+			char buffer[4096];
+			ssize_t got;
+			while ((got = read(fErrorOutput, buffer, sizeof(buffer))) > 0)
+				fErrors.append(buffer, got);
+			close(fErrorOutput);
+			fErrorOutput = -1;
+		}
+		return fErrors;
+	}
+
 	// Everything the process printed until it closed its standard output.
 	const std::string& ReadOutput()
 	{
@@ -135,14 +162,17 @@ private:
 
 	pid_t fPid = -1;
 	int fOutput = -1;
+	int fErrorOutput = -1;
 	bool fEnded = false;
 	int fStatus = -1000;
 	std::string fText;
+	std::string fErrors;
 };
 
 struct DaemonRun {
 	int status;
 	std::string output;
+	std::string errors;
 };
 
 inline DaemonRun
@@ -151,7 +181,7 @@ run_daemon(const std::vector<std::string>& arguments,
 {
 	DaemonProcess process(arguments, options);
 	int status = process.Wait();
-	return {status, process.ReadOutput()};
+	return {status, process.ReadOutput(), process.ReadErrors()};
 }
 
 #endif

@@ -7,6 +7,7 @@
 
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "DaemonProcess.h"
 #include "TempBootVolume.h"
@@ -219,4 +220,116 @@ TEST_F(Intake, ConcurrentIntakesLeaveEveryRecordWhole)
 		seen.insert({p, m});
 	}
 	EXPECT_EQ(seen.size(), (size_t)kProcesses * kMessages);
+}
+
+TEST_F(Intake, RaggedDataFileIsPaddedBackOntoTheRecordGrid)
+{
+	ASSERT_EQ(run_daemon({"a", "b", Message("m1", "first")}).status, 0);
+	// Stray bytes at the end, as a torn write of an older program leaves.
+	std::string ragged = Data() + std::string(100, 'z');
+	fVolume.Write("home/murmelo.dat", ragged);
+
+	DaemonRun run = run_daemon({"carol", "PC1", Message("m2", "after the tail")});
+	EXPECT_EQ(run.status, 0);
+	EXPECT_EQ(run.output, "");
+	EXPECT_NE(run.errors.find("off the record grid"), std::string::npos) << run.errors;
+	std::string data = Data();
+	ASSERT_EQ(data.size(), 3u * 1032);
+	// The old tail stays; the zeros after it make a slot readers skip.
+	EXPECT_EQ(data.compare(0, ragged.size(), ragged), 0);
+	Tliste junk = Record(2);
+	EXPECT_EQ(junk.is_new, 0);
+	Tliste rec = Record(3);
+	EXPECT_EQ(text_of(rec), "after the tail");
+	EXPECT_EQ(rec.is_new, 1);
+	BString from;
+	EXPECT_EQ(read_message_names(&rec, &from, NULL, NULL), B_OK);
+	EXPECT_EQ(from, "carol");
+
+	// Back on the grid: said once, not again.
+	run = run_daemon({"dave", "PC1", Message("m3", "next")});
+	EXPECT_EQ(run.status, 0);
+	EXPECT_EQ(run.errors, "");
+	EXPECT_EQ(Data().size(), 4u * 1032);
+	EXPECT_EQ(text_of(Record(4)), "next");
+}
+
+TEST_F(Intake, NamesThatCannotBeWrittenStillStoreTheRecordAndSaySo)
+{
+	// A folder where the names file should be: not writable even by root.
+	ASSERT_EQ(mkdir(fVolume.NamesFile().c_str(), 0755), 0);
+	DaemonRun run = run_daemon({"alice", "PC1", Message("m1", "kept anyway")});
+	EXPECT_EQ(run.status, 1);
+	EXPECT_EQ(run.errors, "Can't write file " + fVolume.NamesFile() + "\n");
+	ASSERT_EQ(Data().size(), 1032u);
+	Tliste rec = Record(1);
+	EXPECT_EQ(text_of(rec), "kept anyway");
+	EXPECT_EQ(rec.is_new, 1);
+	BString from;
+	read_message_names(&rec, &from, NULL, NULL);
+	EXPECT_EQ(from, "unknown");
+}
+
+TEST_F(Intake, FifosAreRefusedWithoutWaiting)
+{
+	auto runBounded = [](const std::vector<std::string>& arguments) {
+		DaemonProcess process(arguments);
+		for (int i = 0; i < 1000 && process.Running(); i++)
+			usleep(10000);
+		bool hung = process.Running();
+		int status = process.Wait();
+		return std::make_pair(hung ? -1000 : status, process.ReadOutput());
+	};
+
+	// As the message file: nobody will ever write to it.
+	std::string fifo = fVolume.Root() + "/tmp/fifo";
+	Message("m", "");
+	ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+	auto [status, output] = runBounded({"a", "b", fifo});
+	EXPECT_EQ(status, 1);
+	EXPECT_EQ(output, "Can't read file " + fifo + " \n");
+	EXPECT_FALSE(TempBootVolume::Exists(fVolume.DataFile()));
+
+	// As the data file, and as the names file.
+	std::string message = Message("m", "text");
+	ASSERT_EQ(mkfifo(fVolume.DataFile().c_str(), 0600), 0);
+	std::tie(status, output) = runBounded({"a", "b", message});
+	EXPECT_EQ(status, 1);
+	EXPECT_EQ(output, "Can't write file " + fVolume.DataFile() + " \n");
+	unlink(fVolume.DataFile().c_str());
+	unlink(fVolume.NamesFile().c_str());
+	ASSERT_EQ(mkfifo(fVolume.NamesFile().c_str(), 0600), 0);
+	std::tie(status, output) = runBounded({"a", "b", message});
+	EXPECT_EQ(status, 1);
+	EXPECT_EQ(text_of(Record(1)), "text");
+}
+
+TEST_F(Intake, RecordsToolShowsEscapesOfSenderAndText)
+{
+	ASSERT_EQ(run_daemon({"evil\x1b]0;x\x07", "PC1", Message("m1", "hi\x1b[2J there\r\n")}).status,
+		0);
+	std::string tool = std::string(MURMELO_BINARY_DIR) + "/tools/murmelo-records";
+	std::string data = fVolume.DataFile();
+	int ends[2];
+	ASSERT_EQ(pipe(ends), 0);
+	pid_t pid = fork();
+	if (pid == 0) {
+		dup2(ends[1], STDOUT_FILENO);
+		execl(tool.c_str(), tool.c_str(), data.c_str(), (char*)NULL);
+		_exit(127);
+	}
+	close(ends[1]);
+	std::string output;
+	char buffer[4096];
+	ssize_t got;
+	while ((got = read(ends[0], buffer, sizeof(buffer))) > 0)
+		output.append(buffer, got);
+	close(ends[0]);
+	int status;
+	ASSERT_EQ(waitpid(pid, &status, 0), pid);
+	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+	EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+	EXPECT_NE(output.find("from \"evil^[]0;x^G\" to \"PC1\", new\nhi^[[2J there\r\n"),
+		std::string::npos)
+		<< output;
 }

@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,12 @@
 #include <sstream>
 
 extern char** environ;
+
+namespace {
+
+const size_t kKeptOutput = 16 * 1024 * 1024;
+
+} // namespace
 
 ProcessResult
 run_process(const std::vector<std::string>& argv, const std::string& input,
@@ -87,14 +94,19 @@ run_process(const std::vector<std::string>& argv, const std::string& input,
 			ssize_t n = read(out[0], buffer, sizeof(buffer));
 			if (n <= 0)
 				break;
-			result.output.append(buffer, n);
+			// A runaway program's output is counted, not all kept.
+			result.outputBytes += n;
+			if (result.output.size() < kKeptOutput)
+				result.output.append(buffer, n);
 		}
 	}
 	if (inputOpen)
 		close(in[1]);
 	close(out[0]);
 	int status;
-	waitpid(pid, &status, 0);
+	struct rusage usage = {};
+	wait4(pid, &status, 0, &usage);
+	result.peakKilobytes = usage.ru_maxrss;
 	result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 	return result;
 }
@@ -144,4 +156,26 @@ ScopedVariable::~ScopedVariable()
 		setenv(fName.c_str(), fOld.c_str(), 1);
 	else
 		unsetenv(fName.c_str());
+}
+
+bool
+wait_for_signal_handler(pid_t pid, int signal, int timeoutMilliseconds)
+{
+	// The mask of caught signals in /proc: set once the program has
+	// installed its handler, so a signal sent then is handled, not fatal.
+	std::string path = "/proc/" + std::to_string(pid) + "/status";
+	for (int waited = 0; waited <= timeoutMilliseconds; waited += 5) {
+		std::string status = read_file(path);
+		// Gone, or ended and not yet waited for.
+		if (status.empty() || status.find("State:\tZ") != std::string::npos)
+			return false;
+		size_t at = status.find("SigCgt:");
+		if (at != std::string::npos) {
+			unsigned long long caught = strtoull(status.c_str() + at + 7, NULL, 16);
+			if (caught & (1ull << (signal - 1)))
+				return true;
+		}
+		usleep(5000);
+	}
+	return false;
 }

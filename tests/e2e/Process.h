@@ -1,6 +1,9 @@
 #ifndef _TEST_PROCESS_H
 #define _TEST_PROCESS_H
 
+#include <stddef.h>
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -8,7 +11,9 @@
 // input on its standard input and collects its standard output and error.
 struct ProcessResult {
 	int status = -1;  // exit status, or 128 + signal
-	std::string output;
+	std::string output;  // the first 16 MiB of it
+	size_t outputBytes = 0;
+	long peakKilobytes = 0;  // the program's peak resident memory
 };
 
 ProcessResult run_process(const std::vector<std::string>& argv, const std::string& input = "",
@@ -26,6 +31,11 @@ private:
 };
 
 std::string read_file(const std::string& path);
+
+// Waits until the process pid has a handler for signal (a program sent a
+// signal before its handler is in place just dies of it); false if it ended
+// or the time ran out first.
+bool wait_for_signal_handler(pid_t pid, int signal, int timeoutMilliseconds = 20000);
 
 // Sets an environment variable (unsets it for NULL) for as long as it lives,
 // then restores it.

@@ -7,6 +7,7 @@
 
 #include <Bitmap.h>
 #include <Harness.h>
+#include <XvfbDisplay.h>
 #include <MessageNames.h>
 #include <MurmeloSettings.h>
 #include <TranslationUtils.h>
@@ -270,17 +271,6 @@ count_lines(const std::string& path)
 	return lines;
 }
 
-// The next display number nobody uses.
-std::string
-free_display()
-{
-	int number = 80 + getpid() % 9;
-	while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0
-		|| access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
-		number++;
-	return ":" + std::to_string(number);
-}
-
 } // namespace
 
 TEST(MessengerOnXvfb, ReceivesShowsAnswersAndQuitsOnARealScreen)
@@ -295,14 +285,9 @@ TEST(MessengerOnXvfb, ReceivesShowsAnswersAndQuitsOnARealScreen)
 	TempDir dir("murmelo-xvfb");
 	ASSERT_FALSE(dir.Path().empty());
 
-	std::string display = free_display();
-	Child xvfb;
-	xvfb.pid = spawn({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-		environment_with({}, {}), dir.Path() + "/xvfb.log");
-	ASSERT_GT(xvfb.pid, 0);
-	std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
-	ASSERT_TRUE(BTest::WaitFor([&] { return access(socket.c_str(), F_OK) == 0; }))
-		<< read_file(dir.Path() + "/xvfb.log");
+	BTest::XvfbDisplay xvfb("1024x768x24", {}, dir.Path() + "/xvfb.log");
+	ASSERT_TRUE(xvfb.Started()) << read_file(dir.Path() + "/xvfb.log");
+	std::string display = xvfb.Display();
 	Screen screen(display);
 
 	PrivateSamba samba;

@@ -16,6 +16,22 @@
 #include <thread>
 #include <vector>
 
+// How many threads wait in a player's WaitForSound().
+struct SoundPlayerProbe {
+	static bool WaitForWaiters(BSoundPlayer& player, int32 count)
+	{
+		for (int i = 0; i < 20000; i++) {
+			{
+				std::lock_guard<std::mutex> lock(player.fLock);
+				if (player.fWaiters >= count)
+					return true;
+			}
+			snooze(1000);
+		}
+		return false;
+	}
+};
+
 using namespace media_test;
 
 namespace {
@@ -98,7 +114,7 @@ TEST(SoundPlayer, StopPlayingEndsASoundEarly)
 
 	std::atomic<status_t> waited{B_ERROR};
 	std::thread waiter([&] { waited = player.WaitForSound(first); });
-	snooze(50000);
+	ASSERT_TRUE(SoundPlayerProbe::WaitForWaiters(player, 1));
 	EXPECT_EQ(player.StopPlaying(first), B_OK);
 	waiter.join();
 	EXPECT_EQ(waited, B_OK);
@@ -166,7 +182,9 @@ TEST(SoundPlayer, StoppingOrDeletingThePlayerReleasesWaitersAndSounds)
 	id = player->StartPlaying(sound);
 	std::atomic<status_t> waited{B_ERROR};
 	std::thread waiter([&] { waited = player->WaitForSound(id); });
-	snooze(50000);
+	// Deleted only once the waiter is inside: before, it would call into
+	// freed memory.
+	ASSERT_TRUE(SoundPlayerProbe::WaitForWaiters(*player, 1));
 	delete player;
 	waiter.join();
 	EXPECT_EQ(waited, B_OK);

@@ -152,6 +152,21 @@ TEST(NetEndpoint, TimeLimitsEndReceivesAndAccepts)
 	EXPECT_EQ(accepted->Timeout(), 50000);
 	EXPECT_EQ(accepted->Receive(&byte, 1), 0);
 	EXPECT_EQ(accepted->Error(), ETIMEDOUT);
+
+	// A peer that never reads: the send gives up once the buffers are full
+	// and the limit has passed, instead of blocking for ever.
+	pair.client.SetTimeout(100000);
+	std::string block(1 << 20, 's');
+	int32 result = 0;
+	for (int i = 0; i < 64 && result >= 0; i++)
+		result = pair.client.Send(block.data(), block.size());
+	EXPECT_EQ(result, -1);
+	EXPECT_EQ(pair.client.Error(), ETIMEDOUT);
+	// What the peer reads then unblocks later sends.
+	char sink[65536];
+	while (pair.server->IsDataPending(0) && pair.server->Receive(sink, sizeof(sink)) > 0) {
+	}
+	EXPECT_EQ(pair.client.Send("x", 1), 1);
 }
 
 TEST(NetEndpoint, SendingToAGonePeerFailsInsteadOfEndingTheProgram)

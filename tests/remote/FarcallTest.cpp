@@ -17,10 +17,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 extern char** environ;
@@ -112,7 +114,9 @@ TEST_F(FarcallTest, CommandLineWithBadArgumentsQuitsWithoutAWindow)
 		{std::vector<std::string>{"one"}, {"one", "two"}, {"a", "b", "c", "d"}}) {
 		ProcessResult result = Run(arguments);
 		EXPECT_EQ(result.status, 0);
-		EXPECT_EQ(result.output, "bad argument in command\n");
+		// The line on standard output, then the usage line on standard error.
+		EXPECT_EQ(result.output.compare(0, 24, "bad argument in command\n"), 0) << result.output;
+		EXPECT_NE(result.output.find("usage: Farcall"), std::string::npos);
 	}
 }
 
@@ -143,7 +147,8 @@ TEST_F(FarcallTest, CommandLineFetchesThenKeepsRunningUntilAskedToQuit)
 	posix_spawn_file_actions_destroy(&actions);
 
 	bool fetched = BTest::WaitFor([&] { return LocalCopy() == kRemoteData; }, 20000000);
-	usleep(300000);
+	// The handler is installed once the application runs, after the fetch.
+	EXPECT_TRUE(wait_for_signal_handler(pid, SIGTERM)) << "the program ended after fetching";
 	int status;
 	EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the program ended after fetching";
 	kill(pid, SIGTERM);
@@ -222,4 +227,38 @@ TEST_F(FarcallTest, WindowFetchEndsWithStatusOneAndFailureWithZero)
 				  VsftpdServer::kPassword, fBoot->Path(), false),
 		1);
 	EXPECT_EQ(LocalCopy(), kRemoteData);
+}
+
+TEST_F(FarcallTest, FailuresAgainstARealServerLeaveTheEarlierCopyAsItWas)
+{
+	const std::string earlier = std::string("earlier \0 copy\n", 15) + std::string(2000, 'e');
+	std::string home = fBoot->Path() + "/home";
+	// A 64 KiB disk for the user's home, and a remote file that can't fit.
+	if (mount("tmpfs", home.c_str(), "tmpfs", 0, "size=64k") != 0)
+		GTEST_SKIP() << "mounting a tiny disk needs root";
+	struct Unmount {
+		std::string path;
+		~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+	} unmount{home};
+	std::ofstream(home + "/tiranso.dat", std::ios::binary) << earlier;
+
+	ProcessResult wrong = Run({fServer.Address(), VsftpdServer::kUser, "wrong password"});
+	EXPECT_TRUE(ends_with_line(wrong.output, "could not connect")) << wrong.output;
+	ServeDataFile(true, false);
+	ProcessResult missing = Run({fServer.Address(), VsftpdServer::kUser, VsftpdServer::kPassword});
+	EXPECT_TRUE(ends_with_line(missing.output, "could not get file")) << missing.output;
+	EXPECT_TRUE(LocalCopy() == earlier);
+
+	std::string remote = fServer.Root() + "/boot/home/Murmelo.dat";
+	std::ofstream(remote, std::ios::binary) << std::string(4 * 1024 * 1024, 'b');
+	VsftpdServer::GiveToUser(remote);
+	ProcessResult full = Run({fServer.Address(), VsftpdServer::kUser, VsftpdServer::kPassword});
+	EXPECT_EQ(full.status, 0);
+	EXPECT_TRUE(ends_with_line(full.output, "could not get file")) << full.output;
+	EXPECT_NE(full.output.find("transfer aborted"), std::string::npos) << full.output;
+	EXPECT_TRUE(LocalCopy() == earlier);
+	// Nothing of the attempt stays on the full disk.
+	EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home),
+				  std::filesystem::directory_iterator()),
+		1);
 }

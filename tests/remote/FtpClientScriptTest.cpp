@@ -383,6 +383,8 @@ TEST_F(FtpScriptTest, FailedTransfersReportFailureAndKeepTheDialogueInStep)
 	EXPECT_FALSE(client.getFile("never", Local("never"), FtpClient::binary_mode));
 	EXPECT_FALSE(std::filesystem::exists(Local("never")));
 	EXPECT_FALSE(client.getFile("half", Local("old"), FtpClient::binary_mode));
+	// The half that came does not reach the earlier copy.
+	EXPECT_EQ(read_file(Local("old")), "an older copy");
 	EXPECT_TRUE(client.cd("next"));
 	EXPECT_EQ(server.Requests().back(), "CWD next");
 }

@@ -14,6 +14,16 @@
 namespace {
 
 const char* kClosed = "Remote host has closed the connection.\n";
+const char* kTooLong = "Reply too long; the connection is closed.\n";
+// The bounds the reader keeps: no reply is held beyond them.
+const size_t kMaxReplyText = 200 * (8192 + 1) + 64;
+
+bool
+ends_with(const std::string& text, const char* tail)
+{
+	size_t length = strlen(tail);
+	return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
+}
 
 void
 check(bool condition)
@@ -61,15 +71,16 @@ read_replies(const uint8_t* data, size_t size)
 		bool read = FtpClientProbe::GetReply(session.client, text, code, codeClass);
 		session.Drain();
 		check(codeClass == code / 100);
+		check(text.size() <= kMaxReplyText);
 		check(code >= 0 && code <= 999);
 		check(!text.empty() && text.back() == '\n');
 		if (!read) {
 			// A reply the server began with 421 already says the session
 			// ends; any other broken reply says the connection was closed.
+			// A reply past the bounds says so instead.
 			check(code == 421);
-			check(text.compare(0, 3, "421") == 0
-				|| (text.size() >= strlen(kClosed)
-					&& text.compare(text.size() - strlen(kClosed), std::string::npos, kClosed) == 0));
+			check(text.compare(0, 3, "421") == 0 || ends_with(text, kClosed)
+				|| ends_with(text, kTooLong));
 			break;
 		}
 		if (code == 421)

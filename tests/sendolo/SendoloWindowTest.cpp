@@ -310,9 +310,9 @@ TEST_F(SendoloWindow, InstalledProgramWaitsForItsUserWithOrWithoutArguments)
 		pid_t pid;
 		ASSERT_EQ(posix_spawn(&pid, args[0], &actions, NULL, args.data(), env.data()), 0);
 		posix_spawn_file_actions_destroy(&actions);
-		usleep(700000);
+		// Signalled once it can take the signal as a quit request.
+		EXPECT_TRUE(wait_for_signal_handler(pid, SIGTERM)) << "Sendolo ended on its own";
 		int status;
-		EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0) << "Sendolo ended on its own";
 		kill(pid, SIGTERM);
 		ASSERT_EQ(waitpid(pid, &status, 0), pid);
 		// The application quits on SIGTERM, as on a quit request.
