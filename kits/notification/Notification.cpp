@@ -102,9 +102,10 @@ on_notification_signal(const BusSignal& signal)
 				shown.early.pop_front();
 			return;
 		}
+		// Kept until the service closes it: a service that leaves it on
+		// screen lets the user click it again.
 		target = found->target;
 		message = found->message;
-		shown.clicks.erase(found);
 	}
 	target.SendMessage(&message);
 }
@@ -156,6 +157,41 @@ body_is_markup(SessionBus& bus, bool* markup, BString* error)
 	std::lock_guard<std::mutex> locker(shown.lock);
 	shown.bodyMarkup[address] = *markup;
 	return B_OK;
+}
+
+// D-Bus takes only valid UTF-8, and a message's text may be in a Windows
+// code page: each byte that is not part of a valid sequence becomes U+FFFD.
+BString
+valid_utf8(const BString& text)
+{
+	const uint8* bytes = (const uint8*)text.String();
+	int32 length = text.Length();
+	BString result;
+	for (int32 i = 0; i < length;) {
+		uint8 lead = bytes[i];
+		int32 need = lead < 0x80 ? 1
+			: (lead & 0xe0) == 0xc0 && lead >= 0xc2 ? 2
+			: (lead & 0xf0) == 0xe0 ? 3
+			: (lead & 0xf8) == 0xf0 && lead <= 0xf4 ? 4
+			: 0;
+		bool valid = need > 0 && i + need <= length;
+		for (int32 k = 1; valid && k < need; k++)
+			valid = (bytes[i + k] & 0xc0) == 0x80;
+		if (valid && need == 3) {
+			// No overlong forms, no UTF-16 surrogates.
+			valid = !(lead == 0xe0 && bytes[i + 1] < 0xa0) && !(lead == 0xed && bytes[i + 1] >= 0xa0);
+		} else if (valid && need == 4) {
+			valid = !(lead == 0xf0 && bytes[i + 1] < 0x90) && !(lead == 0xf4 && bytes[i + 1] >= 0x90);
+		}
+		if (valid) {
+			result.Append(text.String() + i, need);
+			i += need;
+		} else {
+			result << "\xef\xbf\xbd";
+			i++;
+		}
+	}
+	return result;
 }
 
 BString
@@ -265,13 +301,15 @@ BNotification::Send(bigtime_t timeout)
 	status = body_is_markup(bus, &markup, &error);
 	if (status != B_OK)
 		return _Failed(status, error);
-	BString body = markup ? escaped(fContent) : fContent;
+	BString body = markup ? escaped(valid_utf8(fContent)) : valid_utf8(fContent);
+	BString title = valid_utf8(fTitle);
+	BString source = valid_utf8(fSourceName);
 
 	BusArguments arguments;
-	arguments.Add(BusValue::String(fSourceName.String()))
+	arguments.Add(BusValue::String(source.String()))
 		.Add(BusValue::UInt32(replaces))
 		.Add(BusValue::String(""))
-		.Add(BusValue::String(fTitle.String()))
+		.Add(BusValue::String(title.String()))
 		.Add(BusValue::String(body.String()))
 		.AddStrings({kDefaultAction, "Show"})
 		.AddHints(hints)

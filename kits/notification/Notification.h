@@ -47,8 +47,8 @@ public:
 	float Progress() const { return fProgress; }
 	void SetProgress(float progress);
 
-	// Our own: when the user clicks the notification, a copy of message is
-	// posted to target (at most once).
+	// Our own: each time the user clicks the notification, a copy of
+	// message is posted to target.
 	void SetOnClickMessage(const BMessenger& target, const BMessage& message);
 
 	// Shows the notification for timeout microseconds, the service's own
