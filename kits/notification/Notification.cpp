@@ -268,6 +268,8 @@ BNotification::SetOnClickMessage(const BMessenger& target, const BMessage& messa
 status_t
 BNotification::Send(bigtime_t timeout)
 {
+	// Made before the bus, so that it outlives the bus's thread at exit.
+	Shown& shown = Shown::Get();
 	SessionBus& bus = SessionBus::Default();
 	watch_notifications(bus);
 	status_t status = bus.Connect();
@@ -278,7 +280,6 @@ BNotification::Send(bigtime_t timeout)
 		return status;
 	}
 
-	Shown& shown = Shown::Get();
 	uint32 replaces = 0;
 	if (fMessageID.Length() > 0) {
 		std::lock_guard<std::mutex> locker(shown.lock);
@@ -336,7 +337,8 @@ BNotification::Send(bigtime_t timeout)
 		if (early != shown.early.end()) {
 			shown.early.erase(early);
 			clickedAlready = fHasClick;
-		} else if (fHasClick) {
+		}
+		if (fHasClick) {
 			shown.clicks.push_back(Click{id, fClickTarget, fClickMessage});
 			if (shown.clicks.size() > kMaxClicks)
 				shown.clicks.pop_front();
