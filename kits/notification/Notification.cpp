@@ -3,6 +3,7 @@
 #include "SessionBus.h"
 
 #include <Errors.h>
+#include <OS.h>
 
 #include <algorithm>
 #include <deque>
@@ -32,6 +33,9 @@ const bigtime_t kCallTimeout = 1000000;
 // table grow without end.
 const size_t kMaxClicks = 128;
 const size_t kMaxEarlyActions = 16;
+// After a service that did not answer in time, sending fails at once for
+// a while, so that a burst of arrivals cannot freeze a window a second each.
+const bigtime_t kQuietAfterTimeout = 30000000;
 
 struct Click {
 	uint32 id;
@@ -49,6 +53,7 @@ struct Shown {
 	std::deque<uint32> early;
 	std::map<std::string, uint32> byMessageID;
 	bool warned = false;
+	bigtime_t quietUntil = 0;
 	// Whether the service reads the body as markup, per bus address.
 	std::map<std::string, bool> bodyMarkup;
 
@@ -270,6 +275,11 @@ BNotification::Send(bigtime_t timeout)
 {
 	// Made before the bus, so that it outlives the bus's thread at exit.
 	Shown& shown = Shown::Get();
+	{
+		std::lock_guard<std::mutex> locker(shown.lock);
+		if (system_time() < shown.quietUntil)
+			return B_TIMED_OUT;
+	}
 	SessionBus& bus = SessionBus::Default();
 	watch_notifications(bus);
 	status_t status = bus.Connect();
@@ -354,6 +364,11 @@ BNotification::Send(bigtime_t timeout)
 status_t
 BNotification::_Failed(status_t status, const BString& error)
 {
+	if (status == B_TIMED_OUT) {
+		Shown& shown = Shown::Get();
+		std::lock_guard<std::mutex> locker(shown.lock);
+		shown.quietUntil = system_time() + kQuietAfterTimeout;
+	}
 	BString why;
 	if (status == B_NAME_NOT_FOUND)
 		why = "no notification service on the session bus";

@@ -53,7 +53,9 @@ public:
 
 	// Shows the notification for timeout microseconds, the service's own
 	// time for a negative one. Waits at most about a second for the service:
-	// without a session bus or a notification service it returns an error.
+	// without a session bus or a notification service it returns an error,
+	// and for half a minute after a service that did not answer in time,
+	// B_TIMED_OUT at once.
 	status_t Send(bigtime_t timeout = -1);
 
 private:
