@@ -315,7 +315,7 @@ BusArguments::AddHints(const BusHints& hints)
 }
 
 struct SessionBus::Data {
-	// Recursive, so that a handler's own bus calls cannot deadlock it.
+	// Recursive: a call connects under the lock it already holds.
 	std::recursive_mutex lock;
 	sd_bus* bus = NULL;
 	std::string address;
@@ -429,11 +429,13 @@ SessionBus::Call(const char* destination, const char* path, const char* interfac
 {
 	if (path == NULL || member == NULL)
 		return B_BAD_VALUE;
+	// Held from connecting on, so that the bus's thread cannot drop a
+	// broken connection in between.
+	std::lock_guard<std::recursive_mutex> locker(fData->lock);
 	status_t status = Connect();
 	if (status != B_OK)
 		return status;
 
-	std::lock_guard<std::recursive_mutex> locker(fData->lock);
 	sd_bus_message* message = NULL;
 	int result = sd_bus_message_new_method_call(fData->bus, &message, destination, path,
 		interface, member);

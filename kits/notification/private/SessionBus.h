@@ -102,15 +102,17 @@ public:
 	status_t Connect();
 	bool IsConnected();
 
-	// A method call that waits for its reply at most timeout. Basic values
-	// and string arrays of the reply go to reply; the error's D-Bus name to errorName. A
-	// missing service is B_NAME_NOT_FOUND, no answer in time B_TIMED_OUT.
+	// A method call that waits for its reply at most timeout (connecting
+	// first when needed). Basic values and string arrays of the reply go to
+	// reply; the error's D-Bus name to errorName. A missing service is
+	// B_NAME_NOT_FOUND, no answer in time B_TIMED_OUT.
 	status_t Call(const char* destination, const char* path, const char* interface,
 		const char* member, const BusArguments& arguments, BusValues* reply = NULL,
 		bigtime_t timeout = 1000000, BString* errorName = NULL);
 
 	// Calls handler on the bus's thread for every signal that matches
-	// (NULL matches anything). The handler must not call this bus. Returns
+	// (NULL matches anything). The handler runs with the bus locked and must
+	// not call it. Returns
 	// a watch id (> 0) or an error; the watch stays across reconnections.
 	int32 WatchSignal(const char* path, const char* interface, const char* member,
 		BusSignalHandler handler);
