@@ -48,13 +48,6 @@ TView13::TView13(BRect frame)
 	fAnswerBox->AddChild(fAnswer);
 	top->AddChild(fAnswerBox);
 
-	// In the free band between the answer box and SAVE.
-	fNotifications = new BCheckBox(BRect(232, 288, 400, 306), "notifications",
-		"desktop notifications", new BMessage(MSG_NOTIFICATIONS), B_FOLLOW_LEFT | B_FOLLOW_TOP,
-		kControlFlags);
-	fNotifications->SetValue(B_CONTROL_ON);
-	top->AddChild(fNotifications);
-
 	fIdentityBox = new BBox(BRect(10, 30, 400, 100), "identité", B_FOLLOW_LEFT | B_FOLLOW_TOP,
 		kControlFlags, B_FANCY_BORDER);
 	fIdentityBox->SetLabel("identity");
@@ -72,6 +65,13 @@ TView13::TView13(BRect frame)
 		new BMessage(MSG_ADVANCED), B_FOLLOW_LEFT | B_FOLLOW_TOP, kControlFlags);
 	top->AddChild(fSaveButton);
 	top->AddChild(fMoreButton);
+
+	// Last, after the given controls, in the free band between the answer box and SAVE.
+	fNotifications = new BCheckBox(BRect(232, 288, 400, 306), "notifications",
+		"desktop notifications", new BMessage(MSG_NOTIFICATIONS), B_FOLLOW_LEFT | B_FOLLOW_TOP,
+		kControlFlags);
+	fNotifications->SetValue(B_CONTROL_ON);
+	top->AddChild(fNotifications);
 
 	_Load();
 }
