@@ -3,6 +3,7 @@
 #include <Harness.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -103,8 +104,28 @@ DesktopSession::DesktopSession(bool withService)
 	std::string config = fDir.Path() + "/bus.conf";
 	std::ofstream(config) << kBusConfigHead << "  <listen>" << fAddress << "</listen>\n"
 						  << kBusConfigTail;
-	fBus = _Start({"dbus-daemon", "--nofork", "--nopidfile", "--config-file=" + config}, {});
-	if (fBus <= 0 || !BTest::WaitFor([&] { return access(socket.c_str(), F_OK) == 0; })) {
+	// The daemon prints its address once it listens: that line is the
+	// signal to go on (its socket file appears a moment earlier).
+	int ready[2];
+	if (pipe2(ready, O_CLOEXEC) != 0) {
+		fProblem = "no pipe for dbus-daemon";
+		return;
+	}
+	fBus = _Start({"dbus-daemon", "--nofork", "--nopidfile", "--config-file=" + config,
+					  "--print-address=3"},
+		{}, ready[1]);
+	close(ready[1]);
+	std::string printed;
+	char buffer[256];
+	struct pollfd wait = {ready[0], POLLIN, 0};
+	while (printed.find('\n') == std::string::npos && poll(&wait, 1, 10000) > 0) {
+		ssize_t length = read(ready[0], buffer, sizeof(buffer));
+		if (length <= 0)
+			break;
+		printed.append(buffer, length);
+	}
+	close(ready[0]);
+	if (fBus <= 0 || printed.find('\n') == std::string::npos) {
 		fProblem = "dbus-daemon did not start";
 		return;
 	}
@@ -203,10 +224,12 @@ DesktopSession::Displayed() const
 
 pid_t
 DesktopSession::_Start(const std::vector<std::string>& argv,
-	const std::vector<std::string>& environment)
+	const std::vector<std::string>& environment, int readyFd)
 {
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
+	if (readyFd >= 0)
+		posix_spawn_file_actions_adddup2(&actions, readyFd, 3);
 	std::string log = fDir.Path() + "/log";
 	posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
 	posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,

@@ -40,7 +40,9 @@ public:
 	static std::string Missing(bool withService);
 
 private:
-	pid_t _Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+	// readyFd, when given, becomes the program's descriptor 3.
+	pid_t _Start(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+		int readyFd = -1);
 
 	TempDir fDir{"murmelo-bus"};
 	std::string fAddress;
