@@ -17,6 +17,7 @@ const char* const kRepondeurAttr = "repondeur";
 const char* const kSoundForPersoAttr = "sound_for_perso";
 const char* const kSoundForWorkAttr = "sound_for_work";
 const char* const kSoundForAllAttr = "sound_for_all";
+const char* const kNotificationsAttr = "notifications";
 
 namespace {
 
@@ -123,6 +124,7 @@ load_murmelo_settings(murmelo_settings* settings)
 	read_int32(file, kSoundForPersoAttr, &settings->soundPerso);
 	read_int32(file, kSoundForWorkAttr, &settings->soundWork);
 	read_int32(file, kSoundForAllAttr, &settings->soundAll);
+	read_int32(file, kNotificationsAttr, &settings->notifications);
 	return B_OK;
 }
 
@@ -148,6 +150,7 @@ save_murmelo_settings(const murmelo_settings& settings)
 		write_int32(file, kSoundForPersoAttr, settings.soundPerso),
 		write_int32(file, kSoundForWorkAttr, settings.soundWork),
 		write_int32(file, kSoundForAllAttr, settings.soundAll),
+		write_int32(file, kNotificationsAttr, settings.notifications),
 	};
 	for (status_t result : results) {
 		if (result != B_OK)

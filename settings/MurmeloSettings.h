@@ -19,6 +19,7 @@ extern const char* const kRepondeurAttr;
 extern const char* const kSoundForPersoAttr;
 extern const char* const kSoundForWorkAttr;
 extern const char* const kSoundForAllAttr;
+extern const char* const kNotificationsAttr;
 
 // Every reader takes a string attribute into a zeroed buffer of this size,
 // so at most kSettingsStringSize - 1 bytes of a stored value are read.
@@ -31,6 +32,9 @@ struct murmelo_settings {
 	int32 soundPerso = 0;
 	int32 soundWork = 0;
 	int32 soundAll = 0;
+	// Desktop notifications on arrival; on unless the file says otherwise,
+	// so files written before the option existed keep them.
+	int32 notifications = 1;
 };
 
 // Reads a string attribute: nothing when it is missing (value untouched,
@@ -43,10 +47,11 @@ bool read_settings_string(const BNode& node, const char* attribute, BString* val
 status_t open_murmelo_settings(BFile* file);
 
 // Overwrites the values found in the file; leaves the others as they are.
-// The sound marks are taken only from 4-byte integer attributes.
+// The sound and notification marks are taken only from 4-byte integer
+// attributes.
 status_t load_murmelo_settings(murmelo_settings* settings);
 
-// Opens or creates the file and writes the six attributes, the strings
+// Opens or creates the file and writes the seven attributes, the strings
 // without terminating zero. Returns the first error met.
 status_t save_murmelo_settings(const murmelo_settings& settings);
 

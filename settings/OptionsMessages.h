@@ -7,6 +7,7 @@ enum {
 	MSG_PERSO_SOUND = 'erso',
 	MSG_WORK_SOUND = 'work',
 	MSG_ALL_SOUND = '_all',
+	MSG_NOTIFICATIONS = 'ntfy',
 	MSG_GROUP_CHANGED = 'roup',
 	MSG_NAME_CHANGED = 'name',
 	MSG_ANSWER_CHANGED = 'deur',

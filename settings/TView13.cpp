@@ -66,6 +66,13 @@ TView13::TView13(BRect frame)
 	top->AddChild(fSaveButton);
 	top->AddChild(fMoreButton);
 
+	// Last, after the given controls, in the free band between the answer box and SAVE.
+	fNotifications = new BCheckBox(BRect(232, 288, 400, 306), "notifications",
+		"desktop notifications", new BMessage(MSG_NOTIFICATIONS), B_FOLLOW_LEFT | B_FOLLOW_TOP,
+		kControlFlags);
+	fNotifications->SetValue(B_CONTROL_ON);
+	top->AddChild(fNotifications);
+
 	_Load();
 }
 
@@ -81,6 +88,7 @@ TView13::AttachedToWindow()
 	fPersoSound->SetTarget(this);
 	fWorkSound->SetTarget(this);
 	fAllSound->SetTarget(this);
+	fNotifications->SetTarget(this);
 	fSaveButton->SetTarget(this);
 }
 
@@ -91,6 +99,7 @@ TView13::MessageReceived(BMessage* message)
 		case MSG_ALL_SOUND:
 		case MSG_PERSO_SOUND:
 		case MSG_WORK_SOUND:
+		case MSG_NOTIFICATIONS:
 			// The check box holds the choice; SAVE stores its state.
 			break;
 		case MSG_ADVANCED:
@@ -133,6 +142,7 @@ TView13::_Load()
 	fPersoSound->SetValue(settings.soundPerso != 0 ? B_CONTROL_ON : B_CONTROL_OFF);
 	fWorkSound->SetValue(settings.soundWork != 0 ? B_CONTROL_ON : B_CONTROL_OFF);
 	fAllSound->SetValue(settings.soundAll != 0 ? B_CONTROL_ON : B_CONTROL_OFF);
+	fNotifications->SetValue(settings.notifications != 0 ? B_CONTROL_ON : B_CONTROL_OFF);
 }
 
 status_t
@@ -145,5 +155,6 @@ TView13::_Save()
 	settings.soundPerso = fPersoSound->Value() == B_CONTROL_ON ? 1 : 0;
 	settings.soundWork = fWorkSound->Value() == B_CONTROL_ON ? 1 : 0;
 	settings.soundAll = fAllSound->Value() == B_CONTROL_ON ? 1 : 0;
+	settings.notifications = fNotifications->Value() == B_CONTROL_ON ? 1 : 0;
 	return save_murmelo_settings(settings);
 }

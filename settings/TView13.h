@@ -29,6 +29,7 @@ private:
 	BCheckBox* fAllSound = NULL;
 	BCheckBox* fWorkSound = NULL;
 	BCheckBox* fPersoSound = NULL;
+	BCheckBox* fNotifications = NULL;
 	BTextControl* fName = NULL;
 	BTextControl* fGroup = NULL;
 	BTextControl* fAnswer = NULL;

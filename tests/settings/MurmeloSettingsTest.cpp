@@ -22,6 +22,7 @@ sample()
 	settings.soundPerso = 1;
 	settings.soundWork = 0;
 	settings.soundAll = 1;
+	settings.notifications = 0;
 	return settings;
 }
 
@@ -36,7 +37,7 @@ stored_int(const stored_attr& attr)
 
 } // namespace
 
-TEST(MurmeloSettings, SaveWithNoFileCreatesAnEmptyFileWithSixTypedAttributes)
+TEST(MurmeloSettings, SaveWithNoFileCreatesAnEmptyFileWithSevenTypedAttributes)
 {
 	SettingsVolume volume;
 	std::string path = volume.SettingsPath("murmelo_Settings");
@@ -66,7 +67,8 @@ TEST(MurmeloSettings, SaveWithNoFileCreatesAnEmptyFileWithSixTypedAttributes)
 	struct {
 		const char* name;
 		int32 value;
-	} ints[] = {{"sound_for_perso", 1}, {"sound_for_work", 0}, {"sound_for_all", 1}};
+	} ints[] = {{"sound_for_perso", 1}, {"sound_for_work", 0}, {"sound_for_all", 1},
+		{"notifications", 0}};
 	for (const auto& expected : ints) {
 		stored_attr attr = read_stored(path, expected.name);
 		ASSERT_TRUE(attr.exists) << expected.name;
@@ -93,6 +95,7 @@ TEST(MurmeloSettings, LoadReadsBackWhatWasSavedAndKeepsDefaultsForMissingValues)
 	EXPECT_EQ(loaded.soundPerso, 1);
 	EXPECT_EQ(loaded.soundWork, 0);
 	EXPECT_EQ(loaded.soundAll, 1);
+	EXPECT_EQ(loaded.notifications, 0);
 
 	// A file holding only a name: the other fields keep what they had.
 	std::string path = volume.SettingsPath("murmelo_Settings");
@@ -107,6 +110,8 @@ TEST(MurmeloSettings, LoadReadsBackWhatWasSavedAndKeepsDefaultsForMissingValues)
 	EXPECT_EQ(partial.group, "Workgroup");
 	EXPECT_EQ(partial.answer, "I'm away");
 	EXPECT_EQ(partial.soundAll, 0);
+	// Files from before the notification option keep notifications on.
+	EXPECT_EQ(partial.notifications, 1);
 }
 
 TEST(MurmeloSettings, LongNameIsStoredWholeAndReadAsItsFirst511Bytes)
@@ -200,7 +205,7 @@ TEST(MurmeloSettings, SenderNameNeedsTheFile)
 	EXPECT_EQ(sender, "");
 }
 
-TEST(MurmeloSettings, SoundMarksOfTheWrongShapeAreIgnored)
+TEST(MurmeloSettings, SoundAndNotificationMarksOfTheWrongShapeAreIgnored)
 {
 	SettingsVolume volume;
 	std::string path = volume.MakeFile("murmelo_Settings");
@@ -210,11 +215,13 @@ TEST(MurmeloSettings, SoundMarksOfTheWrongShapeAreIgnored)
 	node.WriteAttr("sound_for_work", B_STRING_TYPE, 0, "1", 1);
 	int32 one = 1;
 	node.WriteAttr("sound_for_all", B_INT32_TYPE, 0, &one, sizeof(one));
+	node.WriteAttr("notifications", B_STRING_TYPE, 0, "0", 1);
 	murmelo_settings loaded;
 	ASSERT_EQ(load_murmelo_settings(&loaded), B_OK);
 	EXPECT_EQ(loaded.soundPerso, 0);
 	EXPECT_EQ(loaded.soundWork, 0);
 	EXPECT_EQ(loaded.soundAll, 1);
+	EXPECT_EQ(loaded.notifications, 1);
 }
 
 TEST(MurmeloSettings, SaveReportsASettingsFolderThatCannotBeMade)

@@ -10,6 +10,7 @@
 #include <MurmeloSettings.h>
 #include <TWindow12.h>
 #include <TextControl.h>
+#include <TypeConstants.h>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,7 @@ TEST_F(OptionsWindow, WithoutAFileShowsTheBuiltInTexts)
 	EXPECT_EQ(Text(window, "repondeur"), "I'm away");
 	for (const char* box : {"sound_all-popup", "worksound", "persoCheck"})
 		EXPECT_EQ(Value(window, box), B_CONTROL_OFF) << box;
+	EXPECT_EQ(Value(window, "notifications"), B_CONTROL_ON);
 
 	BTest::Locked(window, [&] {
 		EXPECT_STREQ(window->Title(), "Option Window");
@@ -128,6 +130,7 @@ TEST_F(OptionsWindow, WithoutAFileShowsTheBuiltInTexts)
 			{"sound_all-popup", "option", BRect(27, 184, 200, 202)},
 			{"worksound", "option", BRect(27, 117, 200, 135)},
 			{"persoCheck", "option", BRect(27, 50, 138, 63)},
+			{"notifications", "top", BRect(232, 288, 400, 306)},
 			{"repondeur", "repon", BRect(5, 78, 160, 94)},
 			{"name", "identité", BRect(220, 30, 367, 44)},
 			{"groupe_selector", "identité", BRect(19, 30, 154, 44)},
@@ -160,6 +163,7 @@ TEST_F(OptionsWindow, SaveWritesTheFileAndClosesTheWindow)
 	Retype(window, "repondeur", "Back at five");
 	Press(window, "persoCheck");
 	Press(window, "sound_all-popup");
+	Press(window, "notifications");
 	EXPECT_FALSE(TempBootVolume::Exists(SettingsPath()));
 
 	PressToClose(window, "save_config");
@@ -169,6 +173,9 @@ TEST_F(OptionsWindow, SaveWritesTheFileAndClosesTheWindow)
 	EXPECT_EQ(stored_int(read_stored(SettingsPath(), "sound_for_perso")), 1);
 	EXPECT_EQ(stored_int(read_stored(SettingsPath(), "sound_for_work")), 0);
 	EXPECT_EQ(stored_int(read_stored(SettingsPath(), "sound_for_all")), 1);
+	stored_attr notifications = read_stored(SettingsPath(), "notifications");
+	EXPECT_EQ(notifications.type, (type_code)B_INT32_TYPE);
+	EXPECT_EQ(stored_int(notifications), 0);
 }
 
 TEST_F(OptionsWindow, ReopeningShowsWhatWasSavedAndASecondSaveKeepsIt)
@@ -178,6 +185,7 @@ TEST_F(OptionsWindow, ReopeningShowsWhatWasSavedAndASecondSaveKeepsIt)
 	settings.group = "MURMELO";
 	settings.answer = "gone fishing";
 	settings.soundWork = 1;
+	settings.notifications = 0;
 	ASSERT_EQ(save_murmelo_settings(settings), B_OK);
 
 	TWindow12* window = Open();
@@ -187,6 +195,7 @@ TEST_F(OptionsWindow, ReopeningShowsWhatWasSavedAndASecondSaveKeepsIt)
 	EXPECT_EQ(Value(window, "persoCheck"), B_CONTROL_OFF);
 	EXPECT_EQ(Value(window, "worksound"), B_CONTROL_ON);
 	EXPECT_EQ(Value(window, "sound_all-popup"), B_CONTROL_OFF);
+	EXPECT_EQ(Value(window, "notifications"), B_CONTROL_OFF);
 
 	// Saved again untouched: nothing is reset.
 	PressToClose(window, "save_config");
@@ -196,6 +205,7 @@ TEST_F(OptionsWindow, ReopeningShowsWhatWasSavedAndASecondSaveKeepsIt)
 	EXPECT_EQ(loaded.soundPerso, 0);
 	EXPECT_EQ(loaded.soundWork, 1);
 	EXPECT_EQ(loaded.soundAll, 0);
+	EXPECT_EQ(loaded.notifications, 0);
 }
 
 TEST_F(OptionsWindow, EnterInAFieldChangesNothingUntilSave)
