@@ -1,5 +1,6 @@
 #include "TWindow1.h"
 
+#include "ArrivalNotice.h"
 #include "erreure.h"
 
 #include <MessageNames.h>
@@ -148,6 +149,16 @@ TWindow1::MessageReceived(BMessage* message)
 			fAway = !fAway;
 			break;
 
+		case kMainShowRecord:
+		{
+			// A desktop notification was clicked: that message, in sight.
+			int32 record = message->GetInt32("record", -1);
+			Activate();
+			fTabView->SelectTab(0);
+			fLists[0]->SelectRecord(record);
+			break;
+		}
+
 		case B_NODE_MONITOR:
 		{
 			const char* name = NULL;
@@ -287,11 +298,17 @@ TWindow1::_ShowRecords(Tliste* records, const int* indexes, int count)
 			rows[k].text.String(), indexes[k]);
 	if (atEnd)
 		list->ScrollToEnd();
-	if (!IsActive()) {
+	bool noticed = IsActive();
+	if (!noticed) {
 		fUnread += count;
 		_UpdateTitle();
 	}
 	Unlock();
+
+	// The desktop tells a user who looks elsewhere; not under the lock,
+	// since the notification service may be slow to answer.
+	for (int k = 0; k < count && !noticed && !fQuitting; k++)
+		notify_arrival(this, indexes[k], rows[k].sender.String(), rows[k].text.String());
 
 	// Seen only once its rows are in the list.
 	for (int k = 0; k < count; k++) {

@@ -50,6 +50,7 @@ protected:
 		unlink(fSoundLog.c_str());
 		write_standin_media_player(bin, fSoundLog);
 		setenv("PATH", (bin + ":" + fOldPath).c_str(), 1);
+		setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/murmelo-test-bus", 1);
 
 		murmelo_settings settings;
 		settings.popName = kPopName;

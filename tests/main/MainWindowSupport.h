@@ -99,6 +99,8 @@ protected:
 		fSoundLog = fVolume.Root() + "/sounds";
 		write_standin_media_player(bin, fSoundLog);
 		setenv("PATH", (bin + ":" + fOldPath).c_str(), 1);
+		// No desktop notifications from the tests on a developer's desktop.
+		setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/murmelo-test-bus", 1);
 		fApp = new BTest::HeadlessApp();
 	}
 

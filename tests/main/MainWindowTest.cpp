@@ -3,6 +3,8 @@
 
 #include "MainWindowSupport.h"
 
+#include <ArrivalNotice.h>
+
 #include <Alert.h>
 
 #include <fcntl.h>
@@ -104,6 +106,16 @@ TEST_F(MainWindowTest, EveryNewRecordOfAPollIsShownInOrderWithOneSound)
 	for (int i = 0; i < 3; i++)
 		EXPECT_EQ(((const Tliste*)data.data())[i].is_new, 0) << "record " << i + 1;
 	EXPECT_EQ(Sounds(), 1);
+
+	// A click on a message's desktop notification selects that message.
+	BMessage show(kMainShowRecord);
+	show.AddInt32("record", 2);
+	fWindow->PostMessage(&show);
+	ASSERT_TRUE(BTest::Sync(fWindow));
+	BTest::Locked(fWindow, [&] {
+		EXPECT_STREQ(fWindow->List(0)->recupLabel(), "alice");
+		EXPECT_STREQ(fWindow->List(0)->recupSousLabel(), "second record");
+	});
 }
 
 TEST_F(MainWindowTest, ARecordShowsWhenTheDataFileChangesWithoutWaitingForThePoll)
