@@ -1,0 +1,780 @@
+#include "HistoryWindow.h"
+
+#include <HistoryMarks.h>
+#include <MessageNames.h>
+#include <PopClass.h>
+#include <Tliste.h>
+
+#include <Alert.h>
+#include <Application.h>
+#include <Button.h>
+#include <Clipboard.h>
+#include <Font.h>
+#include <HostPath.h>
+#include <ListItem.h>
+#include <ListView.h>
+#include <OS.h>
+#include <ScrollView.h>
+#include <TextControl.h>
+#include <View.h>
+
+#include <List.h>
+
+#include <errno.h>
+#include <fcntl.h>
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+// What the reader thread hands to the window. The window takes the pending
+// rows on its own thread; the thread never waits for the window, so the
+// window may wait for the thread when it closes.
+struct HistoryLoad {
+	std::mutex lock;
+	std::vector<HistoryItem*> pending;
+	bool posted = false;
+	bool done = false;
+	BString error;
+	std::atomic<bool> cancel{false};
+};
+
+namespace {
+
+const BRect kFrame(120, 90, 739, 589);
+const char* const kDefaultSavePath = "/boot/home/murmelo-history.txt";
+// Records read at once, from the end of the file backwards.
+const int32 kChunkRecords = 128;
+const char* const kReplacement = "\xEF\xBF\xBD";
+const rgb_color kBlack = {0, 0, 0, 255};
+const rgb_color kWhite = {255, 255, 255, 255};
+const rgb_color kGrey = {96, 96, 96, 255};
+const rgb_color kSelected = {40, 40, 40, 255};
+const rgb_color kAwayTint = {255, 236, 190, 255};
+const rgb_color kAwayText = {150, 70, 0, 255};
+const rgb_color kRule = {224, 224, 224, 255};
+
+std::mutex sCurrentLock;
+HistoryWindow* sCurrent = NULL;
+
+// Length of the valid UTF-8 sequence at s (at most left bytes), 0 if none.
+int
+utf8_sequence(const uint8* s, size_t left)
+{
+	uint8 c = s[0];
+	int length;
+	uint32 min;
+	if (c < 0x80)
+		return 1;
+	if (c >= 0xC2 && c <= 0xDF) {
+		length = 2;
+		min = 0x80;
+	} else if (c >= 0xE0 && c <= 0xEF) {
+		length = 3;
+		min = 0x800;
+	} else if (c >= 0xF0 && c <= 0xF4) {
+		length = 4;
+		min = 0x10000;
+	} else
+		return 0;
+	if ((size_t)length > left)
+		return 0;
+	uint32 code = c & (0x7F >> length);
+	for (int i = 1; i < length; i++) {
+		if ((s[i] & 0xC0) != 0x80)
+			return 0;
+		code = (code << 6) | (s[i] & 0x3F);
+	}
+	if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+		return 0;
+	return length;
+}
+
+// The bytes as UTF-8, each invalid byte replaced by U+FFFD so that the
+// damage shows instead of vanishing.
+BString
+valid_utf8(const char* bytes, size_t size)
+{
+	BString text;
+	const uint8* s = (const uint8*)bytes;
+	size_t at = 0;
+	size_t start = 0;
+	while (at < size) {
+		int length = utf8_sequence(s + at, size - at);
+		if (length > 0) {
+			at += length;
+			continue;
+		}
+		text.Append(bytes + start, (int32)(at - start));
+		text.Append(kReplacement);
+		at++;
+		start = at;
+	}
+	text.Append(bytes + start, (int32)(at - start));
+	return text;
+}
+
+// Whether haystack holds needle (already lower case), ignoring the case
+// of ASCII letters.
+bool
+contains_folded(const BString& haystack, const BString& needle)
+{
+	const char* h = haystack.String();
+	const char* n = needle.String();
+	size_t hl = haystack.Length();
+	size_t nl = needle.Length();
+	if (nl == 0)
+		return true;
+	for (size_t i = 0; i + nl <= hl; i++) {
+		size_t k = 0;
+		while (k < nl) {
+			char c = h[i + k];
+			if (c >= 'A' && c <= 'Z')
+				c += 'a' - 'A';
+			if (c != n[k])
+				break;
+			k++;
+		}
+		if (k == nl)
+			return true;
+	}
+	return false;
+}
+
+BString
+ascii_lower(const char* text)
+{
+	BString lower(text);
+	char* s = lower.LockBuffer(0);
+	for (; *s != '\0'; s++) {
+		if (*s >= 'A' && *s <= 'Z')
+			*s += 'a' - 'A';
+	}
+	lower.UnlockBuffer();
+	return lower;
+}
+
+int64
+now_micros()
+{
+	struct timeval now;
+	gettimeofday(&now, NULL);
+	return (int64)now.tv_sec * 1000000 + now.tv_usec;
+}
+
+BString
+count_text(int32 count)
+{
+	char text[32];
+	snprintf(text, sizeof(text), "%d message%s", (int)count, count == 1 ? "" : "s");
+	return BString(text);
+}
+
+} // namespace
+
+// One message of the history, drawn on two lines: time, sender and
+// recipient (and the away mark), then the text on one line.
+class HistoryItem : public BListItem {
+public:
+	HistoryItem(int32 record, const Tliste& rec, uint32 kinds)
+		: fRecord(record),
+		  fCheck(message_check(&rec)),
+		  fAway((kinds & HISTORY_MARK_AWAY) != 0)
+	{
+		BString from, to;
+		read_message_names(&rec, &from, &to, NULL);
+		fFrom = valid_utf8(from.String(), from.Length());
+		fTo = valid_utf8(to.String(), to.Length());
+		fText = valid_utf8(rec.message, strnlen(rec.message, kMessageSize));
+		if (read_message_arrival(&rec, &fArrival) != B_OK)
+			fArrival = -1;
+	}
+
+	void DrawItem(BView* owner, BRect frame, bool complete) override
+	{
+		rgb_color background = IsSelected() ? kSelected : fAway ? kAwayTint : owner->ViewColor();
+		if (IsSelected() || fAway || complete) {
+			owner->SetHighColor(background);
+			owner->FillRect(frame);
+		}
+		owner->SetLowColor(background);
+		float x = frame.left + 4;
+		float first = frame.top + fBaseline;
+		float second = first + fLine;
+
+		owner->SetHighColor(IsSelected() ? kWhite : kGrey);
+		owner->DrawString(fTime.String(), BPoint(x, first));
+		x += fTimeWidth;
+		owner->SetHighColor(IsSelected() ? kWhite : kBlack);
+		owner->DrawString(fHeading.String(), BPoint(x, first));
+		if (fAway) {
+			x += owner->StringWidth(fHeading.String()) + 10;
+			owner->SetHighColor(IsSelected() ? kAwayTint : kAwayText);
+			owner->DrawString("(away)", BPoint(x, first));
+		}
+		owner->SetHighColor(IsSelected() ? kWhite : kBlack);
+		owner->DrawString(fLineText.String(), BPoint(frame.left + 4 + fTimeWidth, second));
+		if (!IsSelected()) {
+			owner->SetHighColor(kRule);
+			owner->StrokeLine(BPoint(frame.left, frame.bottom), BPoint(frame.right, frame.bottom));
+		}
+	}
+
+	void Update(BView* owner, const BFont* font) override
+	{
+		font_height height;
+		font->GetHeight(&height);
+		fLine = ceilf(height.ascent + height.descent + height.leading) + 1;
+		fBaseline = ceilf(height.ascent) + 3;
+		SetHeight(2 * fLine + 6);
+		fTimeWidth = font->StringWidth("88 Mmm 88:88") + 12;
+		if (fHeading.Length() == 0)
+			_Prepare();
+		SetWidth(owner->Bounds().Width());
+	}
+
+	// The message as copied and saved: a heading line, then the text.
+	BString Text() const
+	{
+		BString text;
+		text << (fArrival >= 0 ? format_arrival(fArrival, now_micros()) : BString("(no time)"))
+			 << "  " << fFrom << " \xE2\x86\x92 " << fTo;
+		if (fAway)
+			text << "  (away)";
+		text << "\n" << fText << "\n";
+		return text;
+	}
+
+	bool Matches(const BString& lowerNeedle) const
+	{
+		return contains_folded(fFrom, lowerNeedle) || contains_folded(fTo, lowerNeedle)
+			|| contains_folded(fText, lowerNeedle);
+	}
+
+	int32 Record() const { return fRecord; }
+	uint32 Check() const { return fCheck; }
+	bool deleted = false;
+
+private:
+	void _Prepare()
+	{
+		fTime = fArrival >= 0 ? format_arrival(fArrival, now_micros()) : BString("-");
+		fHeading << fFrom << "  \xE2\x86\x92  " << fTo;
+		// One line: breaks and tabs become blanks, and only what can show
+		// is kept.
+		fLineText.SetTo(fText.String(), std::min<int32>(fText.Length(), 400));
+		char* s = fLineText.LockBuffer(0);
+		for (; *s != '\0'; s++) {
+			if ((uint8)*s < 0x20)
+				*s = ' ';
+		}
+		fLineText.UnlockBuffer();
+	}
+
+	int32 fRecord;
+	uint32 fCheck;
+	bool fAway;
+	int64 fArrival = -1;
+	BString fFrom;
+	BString fTo;
+	BString fText;
+	BString fTime;
+	BString fHeading;
+	BString fLineText;
+	float fLine = 12;
+	float fBaseline = 10;
+	float fTimeWidth = 80;
+};
+
+// The line under the list: how many messages, what was saved.
+class HistoryStatusView : public BView {
+public:
+	HistoryStatusView(BRect frame)
+		: BView(frame, "status", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM, B_WILL_DRAW)
+	{
+		SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+		SetLowColor(ViewColor());
+	}
+
+	void Draw(BRect) override
+	{
+		SetHighColor(kBlack);
+		DrawString(fText.String(), BPoint(2, Bounds().bottom - 4));
+	}
+
+	void SetText(const BString& text)
+	{
+		if (text == fText)
+			return;
+		fText = text;
+		Invalidate();
+	}
+
+	const BString& Text() const { return fText; }
+
+private:
+	BString fText;
+};
+
+// A small window that asks where to save.
+class HistorySavePrompt : public BWindow {
+public:
+	HistorySavePrompt(BMessenger history, BRect near)
+		: BWindow(BRect(near.left + 40, near.top + 60, near.left + 459, near.top + 149),
+			  "Save History", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE),
+		  fHistory(history)
+	{
+		BView* back = new BView(Bounds(), "SaveView", B_FOLLOW_ALL, B_WILL_DRAW);
+		back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+		AddChild(back);
+		fPath = new BTextControl(BRect(10, 12, 409, 32), "path", "Save as:",
+			host_path(kDefaultSavePath).String(), NULL);
+		fPath->SetDivider(55);
+		back->AddChild(fPath);
+		BButton* cancel = new BButton(BRect(239, 52, 319, 76), "cancel", "Cancel",
+			new BMessage(B_QUIT_REQUESTED));
+		BButton* save = new BButton(BRect(329, 52, 409, 76), "save", "Save",
+			new BMessage(kHistorySaveTo));
+		back->AddChild(cancel);
+		back->AddChild(save);
+		SetDefaultButton(save);
+		fPath->MakeFocus(true);
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what != kHistorySaveTo) {
+			BWindow::MessageReceived(message);
+			return;
+		}
+		BMessage request(kHistorySaveTo);
+		request.AddString("path", fPath->Text());
+		fHistory.SendMessage(&request);
+		Quit();
+	}
+
+private:
+	BMessenger fHistory;
+	BTextControl* fPath;
+};
+
+namespace {
+
+struct ReadJob {
+	std::shared_ptr<HistoryLoad> load;
+	BMessenger window;
+};
+
+// Hands what was read to the window; asks it to take them unless a
+// request is already on its way.
+void
+deliver(ReadJob* job, std::vector<HistoryItem*>& items, bool done, const char* error = NULL)
+{
+	bool post = false;
+	{
+		std::lock_guard<std::mutex> guard(job->load->lock);
+		job->load->pending.insert(job->load->pending.end(), items.begin(), items.end());
+		if (done)
+			job->load->done = true;
+		if (error != NULL)
+			job->load->error = error;
+		if (!job->load->posted) {
+			job->load->posted = true;
+			post = true;
+		}
+	}
+	items.clear();
+	if (post)
+		job->window.SendMessage(kHistoryBatch);
+}
+
+status_t
+read_history(void* data)
+{
+	ReadJob* job = (ReadJob*)data;
+	std::vector<HistoryItem*> items;
+	HistoryMarks marks;
+	marks.Load();
+
+	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_RDONLY | O_CLOEXEC);
+	struct stat st;
+	if (fd < 0 || fstat(fd, &st) != 0) {
+		if (fd >= 0)
+			close(fd);
+		deliver(job, items, true, errno == ENOENT ? NULL : strerror(errno));
+		delete job;
+		return B_OK;
+	}
+	// A torn last record is not a message (yet).
+	int32 count = (int32)(st.st_size / kRecordSize);
+	std::vector<Tliste> chunk(kChunkRecords);
+	const char* error = NULL;
+	for (int32 last = count; last > 0 && !job->load->cancel;) {
+		int32 first = std::max<int32>(1, last - kChunkRecords + 1);
+		size_t bytes = (size_t)(last - first + 1) * kRecordSize;
+		ssize_t got = pread(fd, chunk.data(), bytes, (off_t)(first - 1) * kRecordSize);
+		if (got != (ssize_t)bytes) {
+			error = got < 0 ? strerror(errno) : "the data file shrank while it was read";
+			break;
+		}
+		for (int32 record = last; record >= first; record--) {
+			const Tliste& rec = chunk[record - first];
+			uint32 kinds = marks.KindsOf(record, message_check(&rec));
+			if ((kinds & HISTORY_MARK_DELETED) != 0)
+				continue;
+			items.push_back(new HistoryItem(record, rec, kinds));
+		}
+		deliver(job, items, false);
+		last = first - 1;
+	}
+	close(fd);
+	deliver(job, items, true, error);
+	delete job;
+	return B_OK;
+}
+
+} // namespace
+
+HistoryWindow::HistoryWindow(BMessenger mainWindow)
+	: BWindow(kFrame, "History", B_TITLED_WINDOW, B_NOT_ZOOMABLE),
+	  fMainWindow(mainWindow),
+	  fLoad(std::make_shared<HistoryLoad>())
+{
+	BRect bounds = Bounds();
+	BView* back = new BView(bounds, "HistoryView", B_FOLLOW_ALL, B_WILL_DRAW);
+	back->SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
+	AddChild(back);
+
+	fSearch = new BTextControl(BRect(8, 9, 300, 29), "search", "Search:", "", NULL,
+		B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP);
+	fSearch->SetDivider(48);
+	fSearch->SetModificationMessage(new BMessage(kHistorySearch));
+	back->AddChild(fSearch);
+
+	float right = bounds.right - 8;
+	BButton* save = new BButton(BRect(right - 74, 6, right, 30), "save", "Save\xE2\x80\xA6",
+		new BMessage(kHistorySave), B_FOLLOW_RIGHT | B_FOLLOW_TOP);
+	fDeleteButton = new BButton(BRect(right - 154, 6, right - 80, 30), "delete", "Delete",
+		new BMessage(kHistoryDelete), B_FOLLOW_RIGHT | B_FOLLOW_TOP);
+	fCopyButton = new BButton(BRect(right - 234, 6, right - 160, 30), "copy", "Copy",
+		new BMessage(kHistoryCopy), B_FOLLOW_RIGHT | B_FOLLOW_TOP);
+	back->AddChild(fCopyButton);
+	back->AddChild(fDeleteButton);
+	back->AddChild(save);
+
+	BRect listFrame(10, 40, bounds.right - 10 - B_V_SCROLL_BAR_WIDTH, bounds.bottom - 26);
+	fList = new BListView(listFrame, "list", B_SINGLE_SELECTION_LIST, B_FOLLOW_ALL);
+	fList->SetSelectionMessage(new BMessage(kHistorySelection));
+	fList->SetInvocationMessage(new BMessage(kHistoryCopy));
+	back->AddChild(new BScrollView("scroll", fList, B_FOLLOW_ALL, 0, false, true));
+
+	fStatus = new HistoryStatusView(BRect(10, bounds.bottom - 22, bounds.right - 10,
+		bounds.bottom - 4));
+	back->AddChild(fStatus);
+	fStatus->SetText("Reading\xE2\x80\xA6");
+	_UpdateControls();
+	fSearch->MakeFocus(true);
+
+	{
+		std::lock_guard<std::mutex> guard(sCurrentLock);
+		if (sCurrent == NULL)
+			sCurrent = this;
+	}
+	ReadJob* job = new ReadJob{fLoad, BMessenger(this)};
+	fReader = spawn_thread(read_history, "history reader", B_LOW_PRIORITY, job);
+	if (fReader < 0 || resume_thread(fReader) != B_OK) {
+		delete job;
+		fReader = -1;
+		fLoaded = true;
+		fStatus->SetText("The history can't be read: no thread");
+	}
+}
+
+HistoryWindow::~HistoryWindow()
+{
+	{
+		std::lock_guard<std::mutex> guard(sCurrentLock);
+		if (sCurrent == this)
+			sCurrent = NULL;
+	}
+	fLoad->cancel = true;
+	if (fReader >= 0) {
+		status_t result;
+		wait_for_thread(fReader, &result);
+	}
+	fList->MakeEmpty();
+	for (HistoryItem* item : fItems)
+		delete item;
+	for (HistoryItem* item : fLoad->pending)
+		delete item;
+	fLoad->pending.clear();
+}
+
+void
+HistoryWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kHistoryBatch:
+			_AddBatch();
+			break;
+		case kHistorySearch:
+			_Filter();
+			break;
+		case kHistorySelection:
+			_UpdateControls();
+			break;
+		case kHistoryCopy:
+			_Copy();
+			break;
+		case kHistoryDelete:
+			_Delete();
+			break;
+		case kHistorySave:
+			_AskSavePath();
+			break;
+		case kHistorySaveTo:
+		{
+			const char* path;
+			if (message->FindString("path", &path) == B_OK)
+				_Save(path);
+			break;
+		}
+		case kHistoryActivate:
+			Activate();
+			break;
+		default:
+			BWindow::MessageReceived(message);
+			break;
+	}
+}
+
+void
+HistoryWindow::Open(BMessenger mainWindow)
+{
+	bool open;
+	{
+		std::lock_guard<std::mutex> guard(sCurrentLock);
+		open = sCurrent != NULL;
+		// The window can't go away while the lock is held: its destructor
+		// takes the lock first.
+		if (open)
+			BMessenger(sCurrent).SendMessage(kHistoryActivate);
+	}
+	// Opened from the main window's thread only, so no second one can
+	// start in between.
+	if (!open)
+		(new HistoryWindow(mainWindow))->Show();
+	if (mainWindow.IsValid())
+		mainWindow.SendMessage(kMainHistoryOpened);
+}
+
+HistoryWindow*
+HistoryWindow::Current()
+{
+	std::lock_guard<std::mutex> guard(sCurrentLock);
+	return sCurrent;
+}
+
+int32
+HistoryWindow::CountMessages() const
+{
+	return (int32)fItems.size() - fDeleted;
+}
+
+int32
+HistoryWindow::CountShown() const
+{
+	return fList->CountItems();
+}
+
+BString
+HistoryWindow::ShownText(int32 index) const
+{
+	HistoryItem* item = (HistoryItem*)fList->ItemAt(index);
+	return item != NULL ? item->Text() : BString();
+}
+
+status_t
+HistoryWindow::SaveShown(const char* path, BString* error) const
+{
+	// Written beside the target and renamed over it, so a failed save never
+	// leaves a torn file in the user's place.
+	BString temporary(path);
+	temporary << ".part";
+	int fd = open(temporary.String(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+	if (fd < 0) {
+		if (error != NULL)
+			error->SetTo(strerror(errno));
+		return B_ERROR;
+	}
+	BString text;
+	bool ok = true;
+	for (int32 i = 0; i < fList->CountItems() && ok; i++) {
+		text << ((HistoryItem*)fList->ItemAt(i))->Text() << "\n";
+		if (text.Length() >= 65536 || i == fList->CountItems() - 1) {
+			ok = write(fd, text.String(), text.Length()) == text.Length();
+			text = "";
+		}
+	}
+	if (ok)
+		ok = fsync(fd) == 0;
+	if (close(fd) != 0)
+		ok = false;
+	if (ok && rename(temporary.String(), path) != 0)
+		ok = false;
+	if (!ok) {
+		if (error != NULL)
+			error->SetTo(strerror(errno));
+		unlink(temporary.String());
+		return B_IO_ERROR;
+	}
+	return B_OK;
+}
+
+void
+HistoryWindow::_AddBatch()
+{
+	std::vector<HistoryItem*> batch;
+	bool done;
+	BString error;
+	{
+		std::lock_guard<std::mutex> guard(fLoad->lock);
+		batch.swap(fLoad->pending);
+		fLoad->posted = false;
+		done = fLoad->done;
+		error = fLoad->error;
+	}
+	BList shown((int32)batch.size());
+	for (HistoryItem* item : batch) {
+		fItems.push_back(item);
+		if (_Matches(item))
+			shown.AddItem(item);
+	}
+	if (!shown.IsEmpty())
+		fList->AddList(&shown);
+	if (done && !fLoaded) {
+		fLoaded = true;
+		if (error.Length() > 0) {
+			BString text("The history could not be read to its end: ");
+			text << error;
+			fprintf(stderr, "%s\n", text.String());
+			(new BAlert("", text.String(), "OK", NULL, NULL, B_WIDTH_AS_USUAL,
+				B_WARNING_ALERT))->Go(NULL);
+		}
+	}
+	_UpdateControls();
+}
+
+void
+HistoryWindow::_Filter()
+{
+	BString filter = ascii_lower(fSearch->Text());
+	if (filter == fFilter)
+		return;
+	fFilter = filter;
+	BList shown;
+	for (HistoryItem* item : fItems) {
+		if (_Matches(item))
+			shown.AddItem(item);
+	}
+	fList->DeselectAll();
+	fList->MakeEmpty();
+	fList->AddList(&shown);
+	_UpdateControls();
+}
+
+void
+HistoryWindow::_Copy()
+{
+	int32 selected = fList->CurrentSelection();
+	if (selected < 0 || be_clipboard == NULL)
+		return;
+	BString text = ShownText(selected);
+	if (!be_clipboard->Lock())
+		return;
+	be_clipboard->Clear();
+	be_clipboard->Data()->AddData("text/plain", B_MIME_TYPE, text.String(), text.Length());
+	be_clipboard->Commit();
+	be_clipboard->Unlock();
+}
+
+void
+HistoryWindow::_Delete()
+{
+	int32 selected = fList->CurrentSelection();
+	HistoryItem* item = (HistoryItem*)fList->ItemAt(selected);
+	if (item == NULL)
+		return;
+	status_t status = append_history_mark(item->Record(), item->Check(), HISTORY_MARK_DELETED);
+	if (status != B_OK) {
+		BString text("The message could not be deleted from the history: ");
+		text << host_path(MURMELO_MARKS_FILE) << " can't be written.";
+		fprintf(stderr, "%s\n", text.String());
+		(new BAlert("", text.String(), "OK", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT))
+			->Go(NULL);
+		return;
+	}
+	item->deleted = true;
+	fDeleted++;
+	fList->RemoveItem(selected);
+	if (fList->CountItems() > 0)
+		fList->Select(std::min(selected, fList->CountItems() - 1));
+	_UpdateControls();
+}
+
+void
+HistoryWindow::_AskSavePath()
+{
+	(new HistorySavePrompt(BMessenger(this), Frame()))->Show();
+}
+
+void
+HistoryWindow::_Save(const char* path)
+{
+	if (path == NULL || path[0] == '\0')
+		return;
+	// A bare name goes to the home folder.
+	BString target = path[0] == '/' ? host_path(path) : host_path("/boot/home/") << path;
+	BString error;
+	if (SaveShown(target.String(), &error) != B_OK) {
+		BString text("The history could not be saved to ");
+		text << target << ": " << error;
+		fprintf(stderr, "%s\n", text.String());
+		(new BAlert("", text.String(), "OK", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT))
+			->Go(NULL);
+		return;
+	}
+	fSavedNote = "Saved ";
+	fSavedNote << count_text(CountShown()) << " to " << target;
+	_UpdateControls();
+}
+
+void
+HistoryWindow::_UpdateControls()
+{
+	bool selected = fList->CurrentSelection() >= 0;
+	fCopyButton->SetEnabled(selected);
+	fDeleteButton->SetEnabled(selected);
+
+	BString status;
+	if (fFilter.Length() > 0)
+		status << CountShown() << " of ";
+	status << count_text(CountMessages());
+	if (!fLoaded)
+		status << ", reading\xE2\x80\xA6";
+	if (fSavedNote.Length() > 0)
+		status << "   " << fSavedNote;
+	fStatus->SetText(status);
+}
+
+bool
+HistoryWindow::_Matches(const HistoryItem* item) const
+{
+	return !item->deleted && (fFilter.Length() == 0 || item->Matches(fFilter));
+}
