@@ -51,6 +51,9 @@ const BRect kFrame(120, 90, 739, 589);
 const char* const kDefaultSavePath = "/boot/home/murmelo-history.txt";
 // Records read at once, from the end of the file backwards.
 const int32 kChunkRecords = 128;
+// Rows handed to the window at first (a window full and more), and at most.
+const size_t kFirstBatch = 64;
+const size_t kMaxBatch = 8192;
 const char* const kReplacement = "\xEF\xBF\xBD";
 const rgb_color kBlack = {0, 0, 0, 255};
 const rgb_color kWhite = {255, 255, 255, 255};
@@ -182,17 +185,18 @@ count_text(int32 count)
 // recipient (and the away mark), then the text on one line.
 class HistoryItem : public BListItem {
 public:
-	HistoryItem(int32 record, const Tliste& rec, uint32 kinds)
+	HistoryItem(int32 record, const Tliste& rec, uint32 check, uint32 kinds,
+		MessageNamesReader& names)
 		: fRecord(record),
-		  fCheck(message_check(&rec)),
+		  fCheck(check),
 		  fAway((kinds & HISTORY_MARK_AWAY) != 0)
 	{
 		BString from, to;
-		read_message_names(&rec, &from, &to, NULL);
+		names.ReadNames(&rec, check, &from, &to);
 		fFrom = valid_utf8(from.String(), from.Length());
 		fTo = valid_utf8(to.String(), to.Length());
 		fText = valid_utf8(rec.message, strnlen(rec.message, kMessageSize));
-		if (read_message_arrival(&rec, &fArrival) != B_OK)
+		if (names.ReadArrival(&rec, check, &fArrival) != B_OK)
 			fArrival = -1;
 	}
 
@@ -369,13 +373,19 @@ namespace {
 struct ReadJob {
 	std::shared_ptr<HistoryLoad> load;
 	BMessenger window;
+	// Rows to gather before the next hand-over.
+	size_t batch = kFirstBatch;
 };
 
-// Hands what was read to the window; asks it to take them unless a
-// request is already on its way.
+// Hands what was read to the window once there is enough of it: the first
+// rows at once, then batches that grow, so a long file costs the window a
+// few dozen list updates rather than one per chunk.
 void
 deliver(ReadJob* job, std::vector<HistoryItem*>& items, bool done, const char* error = NULL)
 {
+	if (!done && items.size() < job->batch)
+		return;
+	job->batch = std::min<size_t>(job->batch * 2, kMaxBatch);
 	bool post = false;
 	{
 		std::lock_guard<std::mutex> guard(job->load->lock);
@@ -401,6 +411,7 @@ read_history(void* data)
 	std::vector<HistoryItem*> items;
 	HistoryMarks marks;
 	marks.Load();
+	MessageNamesReader names;
 
 	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_RDONLY | O_CLOEXEC);
 	struct stat st;
@@ -425,10 +436,11 @@ read_history(void* data)
 		}
 		for (int32 record = last; record >= first; record--) {
 			const Tliste& rec = chunk[record - first];
-			uint32 kinds = marks.KindsOf(record, message_check(&rec));
+			uint32 check = message_check(&rec);
+			uint32 kinds = marks.KindsOf(record, check);
 			if ((kinds & HISTORY_MARK_DELETED) != 0)
 				continue;
-			items.push_back(new HistoryItem(record, rec, kinds));
+			items.push_back(new HistoryItem(record, rec, check, kinds, names));
 		}
 		deliver(job, items, false);
 		last = first - 1;
