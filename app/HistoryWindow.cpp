@@ -416,9 +416,11 @@ read_history(void* data)
 	int fd = open(host_path(MURMELO_DATA_FILE).String(), O_RDONLY | O_CLOEXEC);
 	struct stat st;
 	if (fd < 0 || fstat(fd, &st) != 0) {
+		int error = errno;
 		if (fd >= 0)
 			close(fd);
-		deliver(job, items, true, errno == ENOENT ? NULL : strerror(errno));
+		// No data file yet is an empty history, not a fault.
+		deliver(job, items, true, error == ENOENT ? NULL : strerror(error));
 		delete job;
 		return B_OK;
 	}
@@ -752,7 +754,7 @@ HistoryWindow::_Save(const char* path)
 	if (path == NULL || path[0] == '\0')
 		return;
 	// A bare name goes to the home folder.
-	BString target = path[0] == '/' ? host_path(path) : host_path("/boot/home/") << path;
+	BString target = path[0] == '/' ? host_path(path) : host_path("/boot/home") << "/" << path;
 	BString error;
 	if (SaveShown(target.String(), &error) != B_OK) {
 		BString text("The history could not be saved to ");

@@ -263,4 +263,21 @@ TEST_F(HistoryWindowTest, AwayMarksShowDamagedTextsAreReplacedAndATornMarksFileI
 	EXPECT_EQ(tint.blue, 190);
 	EXPECT_EQ(white.red + white.green + white.blue, 3 * 255);
 	Screenshot("history-away");
+
+	// A bare name is saved in the home folder; a folder that isn't there
+	// is an error, and leaves nothing behind.
+	BMessage save(kHistorySaveTo);
+	save.AddString("path", "bare.txt");
+	fWindow->PostMessage(&save);
+	std::string bare = fVolume.Root() + "/home/bare.txt";
+	ASSERT_TRUE(BTest::WaitFor([&] { return TempBootVolume::Exists(bare); }));
+	EXPECT_EQ(TempBootVolume::Read(bare), shown[0] + "\n" + shown[1] + "\n" + shown[2] + "\n"
+		+ shown[3] + "\n");
+	std::string missing = fVolume.Root() + "/no such folder/history.txt";
+	BTest::Locked(fWindow, [&] {
+		BString error;
+		EXPECT_NE(fWindow->SaveShown(missing.c_str(), &error), B_OK);
+		EXPECT_EQ(error, "No such file or directory");
+	});
+	EXPECT_FALSE(TempBootVolume::Exists(missing + ".part"));
 }
