@@ -137,6 +137,12 @@ TEST_F(HistoryWindowTest, HundredThousandMessagesSearchDeleteSaveAndReopen)
 	std::string data = TempBootVolume::Read(fVolume.DataFile());
 	std::string names = TempBootVolume::Read(fVolume.NamesFile());
 
+	// Closed while it still reads: the reader stops and the window goes.
+	fWindow = new HistoryWindow();
+	fWindow->Show();
+	ASSERT_TRUE(BTest::WaitFor([&] { return Shown() > 0; }));
+	Close();
+
 	OpenLoaded();
 	ASSERT_EQ(Shown(), 100000);
 	std::vector<std::string> all = ShownTexts();
