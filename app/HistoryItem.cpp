@@ -167,6 +167,11 @@ HistoryItem::DrawItem(BView* owner, BRect frame, bool complete)
 void
 HistoryItem::Update(BView* owner, const BFont* font)
 {
+	SetWidth(owner->Bounds().Width());
+	// A search puts every row back into the list; measure only once.
+	if (fHeading.Length() > 0 && font->Size() == fFontSize)
+		return;
+	fFontSize = font->Size();
 	font_height height;
 	font->GetHeight(&height);
 	fLine = ceilf(height.ascent + height.descent + height.leading) + 1;
@@ -175,7 +180,6 @@ HistoryItem::Update(BView* owner, const BFont* font)
 	fTimeWidth = font->StringWidth("88 Mmm 88:88") + 12;
 	if (fHeading.Length() == 0)
 		_Prepare();
-	SetWidth(owner->Bounds().Width());
 }
 
 BString

@@ -50,6 +50,7 @@ private:
 	float fLine = 12;
 	float fBaseline = 10;
 	float fTimeWidth = 80;
+	float fFontSize = 0;
 };
 
 // The bytes as UTF-8, each invalid byte replaced by U+FFFD.

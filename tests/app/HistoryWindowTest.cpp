@@ -88,7 +88,8 @@ protected:
 		BView* search = BTest::FindView(fWindow, "search");
 		BTest::Click(search, BPoint(100, 10));
 		BTest::TypeKeys(fWindow, text);
-		BTest::Sync(fWindow);
+		// Each key filters all rows, which takes a while in a sanitizer.
+		BTest::Sync(fWindow, kLoadTimeout);
 	}
 
 	void ClickRow(int32 index)
