@@ -3,7 +3,9 @@
 //  - BM_HistoryFirstRows: from creating the window to its first rows
 //    listed and drawn.
 //  - BM_HistoryAllRows: from creating the window to every record listed
-//    and drawn; "rss_MiB" is how much the process grew with the window open.
+//    and drawn; "rss_MiB" is how much the process grew with the window open
+//    (run it alone, --benchmark_filter=All, or the memory freed by the
+//    benchmarks before is reused and the figure is too small).
 // Times are wall-clock (manual time): the reading runs on its own thread
 // and the drawing on the window's.
 //
