@@ -111,6 +111,23 @@ private:
 	BString fText;
 };
 
+// The list of messages; the Delete key deletes the selected one.
+class HistoryListView : public BListView {
+public:
+	HistoryListView(BRect frame)
+		: BListView(frame, "list", B_SINGLE_SELECTION_LIST, B_FOLLOW_ALL)
+	{
+	}
+
+	void KeyDown(const char* bytes, int32 numBytes) override
+	{
+		if (numBytes == 1 && bytes[0] == B_DELETE && Window() != NULL)
+			Window()->PostMessage(kHistoryDelete);
+		else
+			BListView::KeyDown(bytes, numBytes);
+	}
+};
+
 // A small window that asks where to save.
 class HistorySavePrompt : public BWindow {
 public:
@@ -268,7 +285,7 @@ HistoryWindow::HistoryWindow(BMessenger mainWindow)
 	back->AddChild(save);
 
 	BRect listFrame(10, 40, bounds.right - 10 - B_V_SCROLL_BAR_WIDTH, bounds.bottom - 26);
-	fList = new BListView(listFrame, "list", B_SINGLE_SELECTION_LIST, B_FOLLOW_ALL);
+	fList = new HistoryListView(listFrame);
 	fList->SetSelectionMessage(new BMessage(kHistorySelection));
 	fList->SetInvocationMessage(new BMessage(kHistoryCopy));
 	back->AddChild(new BScrollView("scroll", fList, B_FOLLOW_ALL, 0, false, true));

@@ -287,4 +287,14 @@ TEST_F(HistoryWindowTest, AwayMarksShowDamagedTextsAreReplacedAndATornMarksFileI
 		EXPECT_EQ(error, "No such file or directory");
 	});
 	EXPECT_FALSE(TempBootVolume::Exists(missing + ".part"));
+
+	// The Delete key in the list deletes too.
+	ClickRow(1);
+	BTest::PressKey(fWindow, "\x7f");
+	BTest::Sync(fWindow);
+	EXPECT_EQ(ShownTexts(), std::vector<std::string>({shown[0], shown[2], shown[3]}));
+	HistoryMarks tombstones;
+	ASSERT_EQ(tombstones.Load(), B_OK);
+	EXPECT_EQ(tombstones.KindsOf(3, message_check(&rec[2])),
+		(uint32)(HISTORY_MARK_AWAY | HISTORY_MARK_DELETED));
 }
