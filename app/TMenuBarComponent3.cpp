@@ -1,6 +1,7 @@
 #include "TMenuBarComponent3.h"
 
 #include "AddonLauncher.h"
+#include "HistoryWindow.h"
 
 #include <UptimeWindow.h>
 
@@ -21,9 +22,11 @@ TMenuBarComponent3::TMenuBarComponent3(BRect frame)
 {
 	fFirstMenu = new BMenu("MENU", B_ITEMS_IN_COLUMN);
 	fOptionItem = new BMenuItem("Option", new BMessage(kMenuOption));
+	fHistoryItem = new BMenuItem("History\xE2\x80\xA6", new BMessage(kMenuHistory), 'H');
 	fAboutItem = new BMenuItem("About", new BMessage(kMenuAbout));
 	fQuitItem = new BMenuItem("Quit", new BMessage(kMenuQuit));
 	fFirstMenu->AddItem(fOptionItem);
+	fFirstMenu->AddItem(fHistoryItem);
 	fFirstMenu->AddItem(fAboutItem);
 	fFirstMenu->AddSeparatorItem();
 	fFirstMenu->AddItem(fQuitItem);
@@ -43,6 +46,7 @@ TMenuBarComponent3::AttachedToWindow()
 	fConnectItem->SetTarget(this);
 	fMailItem->SetTarget(this);
 	fOptionItem->SetTarget(this);
+	fHistoryItem->SetTarget(this);
 	fAboutItem->SetTarget(this);
 	fQuitItem->SetTarget(this);
 	BMenuBar::AttachedToWindow();
@@ -54,6 +58,9 @@ TMenuBarComponent3::MessageReceived(BMessage* message)
 	switch (message->what) {
 		case kMenuOption:
 			(new TWindow12("Option Window", BRect(35, 229, 457, 600)))->Show();
+			break;
+		case kMenuHistory:
+			HistoryWindow::Open(BMessenger(Window()));
 			break;
 		case kMenuQuit:
 			if (be_app != NULL)

@@ -6,7 +6,7 @@
 class BMenuItem;
 
 // The small menu bar of the control strip: "MENU" opens the options window,
-// the about window and quits; "more..." checks for mail and starts the
+// the history, the about window and quits; "more..." checks for mail and starts the
 // mail add-on, or starts the IRC add-on. Long work runs on threads of its
 // own so the window stays responsive.
 class TMenuBarComponent3 : public BMenuBar {
@@ -30,6 +30,7 @@ private:
 	BMenuItem* fQuitItem;
 	BMenuItem* fAboutItem;
 	BMenuItem* fOptionItem;
+	BMenuItem* fHistoryItem;
 	BMenu* fFirstMenu;
 	BMenuItem* fMailItem;
 	BMenu* fSecondMenu;
@@ -39,6 +40,7 @@ private:
 enum {
 	kMenuOption = 'tion',
 	kMenuAbout = 'bout',
+	kMenuHistory = 'hist',
 	kMenuQuit = 'tter',
 	kMenuGetMail = 'Mail',
 	kMenuConnectIrc = '_Irc',

@@ -60,6 +60,29 @@ read_entry(int fd, uint32 reference, uint32 check, BString names[3])
 	return at == length ? B_OK : B_BAD_DATA;
 }
 
+// Reads the arrival entry a time reference points at; checks that it is
+// whole and belongs to the record with this check.
+status_t
+read_arrival_entry(int fd, uint32 reference, uint32 check, int64* arrival)
+{
+	char entry[kArrivalEntrySize];
+	ssize_t got = pread(fd, entry, sizeof(entry), (off_t)reference - 1);
+	if (got != (ssize_t)sizeof(entry))
+		return B_BAD_DATA;
+	uint32 length;
+	uint32 stored;
+	memcpy(&length, entry + 4, 4);
+	memcpy(&stored, entry + 8, 4);
+	if (memcmp(entry, kArrivalMagic, 4) != 0 || length != kArrivalEntrySize || stored != check)
+		return B_BAD_DATA;
+	int64 when;
+	memcpy(&when, entry + kHeaderSize, 8);
+	if (when < 0)
+		return B_BAD_DATA;
+	*arrival = when;
+	return B_OK;
+}
+
 } // namespace
 
 uint32
@@ -176,24 +199,57 @@ read_message_arrival(const Tliste* record, int64* arrival)
 	int fd = open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC);
 	if (fd < 0)
 		return B_ENTRY_NOT_FOUND;
-	char entry[kArrivalEntrySize];
-	ssize_t got = pread(fd, entry, sizeof(entry), (off_t)record->time - 1);
+	status_t result = read_arrival_entry(fd, record->time, message_check(record), arrival);
 	close(fd);
-	if (got != (ssize_t)sizeof(entry))
-		return B_BAD_DATA;
-	uint32 length;
-	uint32 stored;
-	memcpy(&length, entry + 4, 4);
-	memcpy(&stored, entry + 8, 4);
-	if (memcmp(entry, kArrivalMagic, 4) != 0 || length != kArrivalEntrySize
-		|| stored != message_check(record))
-		return B_BAD_DATA;
-	int64 when;
-	memcpy(&when, entry + kHeaderSize, 8);
-	if (when < 0)
-		return B_BAD_DATA;
-	*arrival = when;
-	return B_OK;
+	return result;
+}
+
+MessageNamesReader::MessageNamesReader()
+	: fFD(open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC))
+{
+}
+
+MessageNamesReader::~MessageNamesReader()
+{
+	if (fFD >= 0)
+		close(fFD);
+}
+
+status_t
+MessageNamesReader::ReadNames(const Tliste* record, uint32 check, BString* from, BString* to)
+{
+	if (from != NULL)
+		from->SetTo(kUnknown);
+	if (to != NULL)
+		to->SetTo(kUnknown);
+	if (record == NULL)
+		return B_BAD_VALUE;
+	if (record->from == 0 && record->to == 0 && record->realfrom == 0)
+		return B_ENTRY_NOT_FOUND;
+	if (fFD < 0)
+		return B_ENTRY_NOT_FOUND;
+	// The intake writes one entry for all three; older files may not.
+	BString names[3];
+	status_t result = read_entry(fFD, record->from, check, names);
+	if (result == B_OK && from != NULL)
+		from->SetTo(names[0]);
+	status_t second = result;
+	if (record->to != record->from)
+		second = read_entry(fFD, record->to, check, names);
+	if (second == B_OK && to != NULL)
+		to->SetTo(names[1]);
+	return result != B_OK ? result : second;
+}
+
+status_t
+MessageNamesReader::ReadArrival(const Tliste* record, uint32 check, int64* arrival)
+{
+	if (record == NULL || arrival == NULL)
+		return B_BAD_VALUE;
+	*arrival = -1;
+	if (record->time == 0 || fFD < 0)
+		return B_ENTRY_NOT_FOUND;
+	return read_arrival_entry(fFD, record->time, check, arrival);
 }
 
 BString

@@ -36,6 +36,25 @@ status_t read_message_names(const Tliste* record, BString* from, BString* to,
 // B_BAD_DATA when the reference doesn't lead to this record's entry.
 status_t read_message_arrival(const Tliste* record, int64* arrival);
 
+// Reads the names and arrival times of many records through one open of the
+// side file, for a reader going through the whole data file. The results
+// are those of read_message_names() and read_message_arrival(); check is
+// the record's message_check(), which the caller has at hand.
+class MessageNamesReader {
+public:
+	MessageNamesReader();
+	~MessageNamesReader();
+
+	status_t ReadNames(const Tliste* record, uint32 check, BString* from, BString* to);
+	status_t ReadArrival(const Tliste* record, uint32 check, int64* arrival);
+
+private:
+	MessageNamesReader(const MessageNamesReader&) = delete;
+	MessageNamesReader& operator=(const MessageNamesReader&) = delete;
+
+	int fFD;
+};
+
 // "14:03" for today, "8 Dec 14:03" for another day, local time; empty for
 // a negative time.
 BString format_arrival(int64 arrival, int64 now);

@@ -3,6 +3,8 @@
 // programs it starts, found two folders above the running program.
 #include <TMenuBarComponent3.h>
 
+#include <HistoryWindow.h>
+
 #include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
@@ -15,6 +17,8 @@
 #include <Window.h>
 
 #include <Process.h>
+
+#include "../store/TempBootVolume.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +49,23 @@ public:
 	}
 	std::atomic<bool> allowQuit{false};
 	std::atomic<int32> quitRequests{0};
+};
+
+// The main window's part: counts what the history tells it.
+class StripWindow : public BWindow {
+public:
+	StripWindow(const char* title)
+		: BWindow(BRect(45, 370, 467, 770), title, B_TITLED_WINDOW, B_NOT_RESIZABLE)
+	{
+	}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kMainHistoryOpened)
+			historyOpened++;
+		else
+			BWindow::MessageReceived(message);
+	}
+	std::atomic<int32> historyOpened{0};
 };
 
 status_t
@@ -82,8 +103,7 @@ protected:
 	// A window like the main one, with the bar at the top-left of a strip.
 	BWindow* NewStripWindow(const char* title)
 	{
-		BWindow* window = new BWindow(BRect(45, 370, 467, 770), title, B_TITLED_WINDOW,
-			B_NOT_RESIZABLE);
+		BWindow* window = new StripWindow(title);
 		fWindows.push_back(window);
 		BView* strip = new BView(BRect(0, 0, 430, 100), "strip", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 		strip->SetViewColor(219, 219, 219);
@@ -187,8 +207,10 @@ TEST_F(MenuBarTest, TheBarHoldsBothMenusWithTheirItemsCommandsAndTargets)
 			int32 menu;
 			const char* label;
 			uint32 what;
+			char shortcut;
 		} items[] = {
 			{0, "Option", 'tion'},
+			{0, "History\xE2\x80\xA6", 'hist', 'H'},
 			{0, "About", 'bout'},
 			{0, NULL, 0},
 			{0, "Quit", 'tter'},
@@ -208,10 +230,10 @@ TEST_F(MenuBarTest, TheBarHoldsBothMenusWithTheirItemsCommandsAndTargets)
 			SCOPED_TRACE(expected.label);
 			EXPECT_STREQ(item->Label(), expected.label);
 			EXPECT_EQ(item->Command(), expected.what);
-			EXPECT_EQ(item->Shortcut(), 0);
+			EXPECT_EQ(item->Shortcut(), expected.shortcut);
 			EXPECT_EQ(item->Target(), fBar);
 		}
-		EXPECT_EQ(fBar->SubmenuAt(0)->CountItems(), 4);
+		EXPECT_EQ(fBar->SubmenuAt(0)->CountItems(), 5);
 		EXPECT_EQ(fBar->SubmenuAt(1)->CountItems(), 2);
 	});
 }
@@ -362,4 +384,45 @@ TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheIns
 	EXPECT_LT(returned, path);
 	EXPECT_EQ(read_text(record),
 		tree + "/addon/Letterol\n" + tree + "/addon/IRC\n");
+}
+
+TEST_F(MenuBarTest, HistoryOpensOneWindowByMenuOrAltHAndTellsTheMainWindow)
+{
+	TempBootVolume volume;
+	StripWindow* window = (StripWindow*)NewStripWindow("menu bar history");
+	auto histories = [] {
+		int32 count = 0;
+		for (BWindow* w : DisplayServer::Default()->Windows())
+			count += strcmp(w->Title(), "History") == 0;
+		return count;
+	};
+	Choose(window, 0, "History\xE2\x80\xA6");
+	BWindow* history = BTest::WaitForWindow("History");
+	ASSERT_NE(history, nullptr);
+	EXPECT_EQ(history, HistoryWindow::Current());
+	EXPECT_TRUE(BTest::WaitFor([&] { return window->historyOpened == 1; }));
+	// Out of the way of the bar.
+	BTest::Locked(history, [&] { history->MoveTo(500, 60); });
+
+	// A second choice brings the same window to the front.
+	BTest::Locked(window, [&] { window->Activate(); });
+	BTest::Sync(window);
+	Choose(window, 0, "History\xE2\x80\xA6");
+	EXPECT_TRUE(BTest::WaitFor([&] { return window->historyOpened == 2; }));
+	EXPECT_TRUE(BTest::WaitFor([&] {
+		bool active = false;
+		BTest::Locked(history, [&] { active = history->IsActive(); });
+		return active;
+	}));
+	EXPECT_EQ(histories(), 1);
+
+	BTest::CloseWindow(history);
+	ASSERT_TRUE(BTest::WaitFor([&] { return histories() == 0; }));
+	BTest::Locked(window, [&] { window->Activate(); });
+	BTest::Sync(window);
+	BTest::PressKey(window, "h", 0, B_COMMAND_KEY);
+	history = BTest::WaitForWindow("History");
+	ASSERT_NE(history, nullptr);
+	EXPECT_TRUE(BTest::WaitFor([&] { return window->historyOpened == 3; }));
+	fWindows.push_back(history);
 }

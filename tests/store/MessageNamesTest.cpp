@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <vector>
+
 #include "TempBootVolume.h"
 
 namespace {
@@ -152,4 +154,46 @@ TEST(MessageNames, ArrivalShowsTheClockTodayAndTheDateOtherwise)
 	EXPECT_EQ(format_arrival(noon + 3 * 60000000, noon), "12:03");
 	EXPECT_EQ(format_arrival(noon - 24 * 3600000000LL, noon), "8 Dec 12:00");
 	EXPECT_EQ(format_arrival(-1, noon), "");
+}
+
+TEST(MessageNames, TheReaderOfManyRecordsAnswersAsTheSingleCallsDo)
+{
+	TempBootVolume volume;
+	std::vector<Tliste> records;
+	records.push_back(message("named, with a time"));
+	attach(&records.back(), append_message_names(&records.back(), "alice", "bob", "bob",
+		1765285380000000, &records.back().time));
+	records.push_back(message("named, no time"));
+	attach(&records.back(), append_message_names(&records.back(), "carol", "", "x"));
+	records.push_back(message("no names at all"));
+	records.push_back(message("another record's references"));
+	records.back().from = records.back().to = records[0].from;
+	records.back().time = records[0].time;
+	records.push_back(message("garbage references"));
+	attach(&records.back(), 0x7fff1234);
+	records.back().time = 5;
+	records.push_back(message("split entries"));
+	records.back().from = append_message_names(&records.back(), "dave", "nobody", "");
+	records.back().to = append_message_names(&records.back(), "nobody", "erin", "");
+	records.push_back(message("a bad recipient reference"));
+	attach(&records.back(), append_message_names(&records.back(), "frank", "gina", ""));
+	records.back().to = 3;
+
+	MessageNamesReader reader;
+	for (const Tliste& rec : records) {
+		SCOPED_TRACE(rec.message);
+		BString from, to, readerFrom, readerTo;
+		status_t single = read_message_names(&rec, &from, &to, NULL);
+		EXPECT_EQ(reader.ReadNames(&rec, message_check(&rec), &readerFrom, &readerTo), single);
+		EXPECT_EQ(readerFrom, from);
+		EXPECT_EQ(readerTo, to);
+		int64 when = 0;
+		int64 readerWhen = 0;
+		single = read_message_arrival(&rec, &when);
+		EXPECT_EQ(reader.ReadArrival(&rec, message_check(&rec), &readerWhen), single);
+		EXPECT_EQ(readerWhen, when);
+	}
+	BString from;
+	EXPECT_EQ(reader.ReadNames(NULL, 0, &from, NULL), B_BAD_VALUE);
+	EXPECT_EQ(from, "unknown");
 }
