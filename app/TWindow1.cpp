@@ -1,7 +1,10 @@
 #include "TWindow1.h"
 
 #include "ArrivalNotice.h"
+#include "HistoryWindow.h"
 #include "erreure.h"
+
+#include <HistoryMarks.h>
 
 #include <MessageNames.h>
 #include <MurmeloSettings.h>
@@ -149,6 +152,14 @@ TWindow1::MessageReceived(BMessage* message)
 			fAway = !fAway;
 			break;
 
+		case kMainHistoryOpened:
+			// The away answers have been looked at.
+			if (fAwayUnread != 0) {
+				fAwayUnread = 0;
+				_UpdateTitle();
+			}
+			break;
+
 		case kMainShowRecord:
 		{
 			// A desktop notification was clicked: that message, in sight.
@@ -243,6 +254,8 @@ TWindow1::Pulse()
 			if (batch[k].is_new != 1)
 				continue;
 			if (away) {
+				// Kept where the user finds it: the history marks it.
+				append_history_mark(first + k, &batch[k], HISTORY_MARK_AWAY);
 				_StartAway(first + k, batch[k]);
 				_MarkSeen(first + k);
 			} else {

@@ -9,6 +9,8 @@
 
 #include <Alert.h>
 #include <Button.h>
+#include <HistoryMarks.h>
+#include <HistoryWindow.h>
 #include <MurmeloSettings.h>
 
 #include <thread>
@@ -229,4 +231,18 @@ TEST_F(MainSambaTest, AwayModeAnswersEachMessageOnceAndListsNothing)
 		EXPECT_EQ(record.is_new, 0);
 	EXPECT_EQ(Rows(0).size(), fSamples);
 	EXPECT_EQ(Sounds(), 0);
+
+	// Kept for the history, marked as answered while away, and counted in
+	// the title until the history has been opened.
+	HistoryMarks marks;
+	ASSERT_EQ(marks.Load(), B_OK);
+	EXPECT_TRUE(marks.KindsOf(1, message_check(&records[0])) & HISTORY_MARK_AWAY);
+	std::string title;
+	BTest::Locked(fWindow, [&] { title = fWindow->Title(); });
+	EXPECT_EQ(title, "murmelo (" + std::to_string(fWindow->Unread()) + ")");
+	EXPECT_GE(fWindow->Unread(), 1);
+	fWindow->PostMessage(kMainHistoryOpened);
+	ASSERT_TRUE(BTest::Sync(fWindow));
+	BTest::Locked(fWindow, [&] { title = fWindow->Title(); });
+	EXPECT_EQ(title, "murmelo");
 }
