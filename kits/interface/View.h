@@ -21,7 +21,13 @@ class BWindow;
 class BView : public BHandler {
 public:
 	BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
+	// Rebuilds a view from its archive, with its children when the archive
+	// was deep.
+	BView(BMessage* archive);
 	virtual ~BView();
+
+	status_t Archive(BMessage* into, bool deep = true) const override;
+	static BArchivable* Instantiate(BMessage* archive);
 
 	// Hooks.
 	virtual void AttachedToWindow();
