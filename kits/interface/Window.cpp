@@ -396,7 +396,7 @@ BWindow::Run()
 	bool pulse = fPulseRate > 0 && _WantsPulse();
 	thread_id thread = BLooper::Run();
 	if (thread >= 0 && pulse)
-		_StartPulseThread();
+		_StartPulseRunner();
 	return thread;
 }
 
@@ -969,7 +969,7 @@ void
 BWindow::_StartPulse()
 {
 	if (_WantsPulse())
-		_StartPulseThread();
+		_StartPulseRunner();
 }
 
 bool
@@ -989,44 +989,23 @@ BWindow::_WantsPulse() const
 }
 
 void
-BWindow::_StartPulseThread()
+BWindow::_StartPulseRunner()
 {
 	std::lock_guard<std::mutex> guard(fPulseLock);
-	if (fPulseThread >= 0)
+	if (fPulseRate <= 0)
 		return;
-	fPulseQuit = false;
-	fPulseThread = spawn_thread(_PulseLoop, "pulse", B_NORMAL_PRIORITY, this);
-	resume_thread(fPulseThread);
+	bigtime_t interval = 0;
+	if (fPulseRunner != nullptr && fPulseRunner->GetInfo(&interval, NULL) == B_OK
+		&& interval == fPulseRate) {
+		return;
+	}
+	BMessage pulse(B_PULSE);
+	fPulseRunner = std::make_unique<BMessageRunner>(BMessenger(this), &pulse, fPulseRate);
 }
 
 void
 BWindow::_StopPulse()
 {
-	thread_id thread;
-	{
-		std::lock_guard<std::mutex> guard(fPulseLock);
-		thread = fPulseThread;
-		fPulseThread = -1;
-		fPulseQuit = true;
-	}
-	fPulseWake.notify_all();
-	if (thread >= 0) {
-		status_t result;
-		wait_for_thread(thread, &result);
-	}
-}
-
-status_t
-BWindow::_PulseLoop(void* data)
-{
-	BWindow* window = (BWindow*)data;
-	std::unique_lock<std::mutex> guard(window->fPulseLock);
-	while (!window->fPulseQuit) {
-		bigtime_t rate = window->fPulseRate > 0 ? window->fPulseRate : 500000;
-		if (window->fPulseWake.wait_for(guard, std::chrono::microseconds(rate),
-				[window] { return window->fPulseQuit; }))
-			break;
-		window->PostMessage(B_PULSE);
-	}
-	return B_OK;
+	std::lock_guard<std::mutex> guard(fPulseLock);
+	fPulseRunner.reset();
 }

@@ -3,6 +3,7 @@
 
 #include <InterfaceDefs.h>
 #include <Looper.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <Rect.h>
 #include <Region.h>
@@ -159,9 +160,8 @@ private:
 	void _Flush(const BRegion& region);
 	void _StartPulse();
 	bool _WantsPulse() const;
-	void _StartPulseThread();
+	void _StartPulseRunner();
 	void _StopPulse();
-	static status_t _PulseLoop(void* data);
 
 	BString fTitle;
 	BRect fFrame;
@@ -207,10 +207,8 @@ private:
 	std::shared_ptr<ServerWindow> fServerWindow;
 
 	bigtime_t fPulseRate = 500000;
-	thread_id fPulseThread = -1;
 	std::mutex fPulseLock;
-	std::condition_variable fPulseWake;
-	bool fPulseQuit = false;
+	std::unique_ptr<BMessageRunner> fPulseRunner;
 };
 
 #endif

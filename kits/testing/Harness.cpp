@@ -3,6 +3,7 @@
 #include <Application.h>
 #include <Menu.h>
 #include <MenuItem.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <OS.h>
 #include <View.h>
@@ -64,6 +65,21 @@ FindView(BWindow* window, const char* name)
 	BView* view = NULL;
 	Locked(window, [&] { view = window->FindView(name); });
 	return view;
+}
+
+void
+DriveClock(bool driven)
+{
+	BPrivate::drive_runner_clock(driven);
+}
+
+status_t
+AdvanceClock(bigtime_t delta, BWindow* window)
+{
+	status_t status = BPrivate::advance_runner_clock(delta);
+	if (status == B_OK && window != NULL && !Sync(window))
+		status = B_TIMED_OUT;
+	return status;
 }
 
 bool
