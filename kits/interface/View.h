@@ -12,6 +12,12 @@
 
 class BBitmap;
 class BMessage;
+
+namespace BPrivate {
+class WindowCanvas;
+class WindowInput;
+}
+
 class BScrollBar;
 class BWindow;
 
@@ -183,6 +189,8 @@ public:
 private:
 	friend class BWindow;
 	friend class BScrollBar;
+	friend class BPrivate::WindowCanvas;
+	friend class BPrivate::WindowInput;
 
 	struct State {
 		rgb_color high = {0, 0, 0, 255};

@@ -22,6 +22,15 @@
 
 namespace BTest {
 
+// The harness reads what a window shows through the kit's own copy of it.
+class WindowAccess {
+public:
+	static std::shared_ptr<ServerWindow> Server(BWindow* window)
+	{
+		return window->_ServerWindow();
+	}
+};
+
 static status_t
 run_application(void* data)
 {
@@ -267,7 +276,7 @@ CloseWindow(BWindow* window)
 		return B_BAD_VALUE;
 	InputEvent event;
 	event.type = InputEvent::CLOSE;
-	event.window = window->_ServerWindow()->id;
+	event.window = WindowAccess::Server(window)->id;
 	server()->Inject(event);
 	return server()->Sync(kDefaultTimeout) ? B_OK : B_TIMED_OUT;
 }
@@ -275,7 +284,7 @@ CloseWindow(BWindow* window)
 rgb_color
 PixelAt(BWindow* window, BPoint where)
 {
-	std::shared_ptr<ServerWindow> screen = window->_ServerWindow();
+	std::shared_ptr<ServerWindow> screen = WindowAccess::Server(window);
 	std::lock_guard<std::mutex> guard(screen->lock);
 	int32 x = (int32)where.x;
 	int32 y = (int32)where.y;
@@ -293,7 +302,7 @@ WriteWindowPNG(BWindow* window, const char* path)
 	std::vector<uint32> pixels;
 	int32 width, height;
 	{
-		std::shared_ptr<ServerWindow> screen = window->_ServerWindow();
+		std::shared_ptr<ServerWindow> screen = WindowAccess::Server(window);
 		std::lock_guard<std::mutex> guard(screen->lock);
 		pixels = screen->pixels;
 		width = screen->width;
