@@ -71,7 +71,12 @@ BView::BView(BMessage* archive)
 	const char* style;
 	if (archive->FindString("_fname", 0, &family) == B_OK
 		&& archive->FindString("_fname", 1, &style) == B_OK) {
-		fState.font.SetFamilyAndStyle(family, style);
+		// Looking a face up is dear; most views keep the default one.
+		font_family currentFamily;
+		font_style currentStyle;
+		fState.font.GetFamilyAndStyle(&currentFamily, &currentStyle);
+		if (strcmp(family, currentFamily) != 0 || strcmp(style, currentStyle) != 0)
+			fState.font.SetFamilyAndStyle(family, style);
 	}
 	float size, shear, rotation;
 	if (archive->FindFloat("_fflt", 0, &size) == B_OK)
