@@ -3,11 +3,7 @@
 #include <Errors.h>
 #include <HostPath.h>
 
-#include <errno.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
+#include <image.h>
 
 BString
 addon_path(const char* relativePath)
@@ -24,17 +20,15 @@ run_addon(const char* path)
 {
 	if (path == NULL || path[0] == '\0')
 		return B_BAD_VALUE;
-	char* argv[] = {const_cast<char*>(path), NULL};
-	pid_t pid;
-	int error = posix_spawn(&pid, path, NULL, NULL, argv, environ);
-	if (error != 0)
-		return be_error_from_errno(error);
-	int status;
-	while (waitpid(pid, &status, 0) < 0) {
-		if (errno != EINTR)
-			return be_error_from_errno(errno);
-	}
-	if (WIFEXITED(status))
-		return WEXITSTATUS(status);
-	return B_ERROR;
+	const char* argv[] = {path, NULL};
+	thread_id child = load_image(1, argv, NULL);
+	if (child < 0)
+		return child;
+	int32 exitCode = 0;
+	int32 signal = 0;
+	status_t status = wait_for_image(child, &exitCode, &signal);
+	if (status != B_OK)
+		return status;
+	// A program killed by a signal has no exit status of its own.
+	return signal == 0 ? exitCode : B_ERROR;
 }

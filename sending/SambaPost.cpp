@@ -4,18 +4,14 @@
 #include <Errors.h>
 #include <InterfaceDefs.h>
 
+#include <image.h>
+
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -47,16 +43,6 @@ struct Collector {
 		return true;
 	}
 };
-
-void
-close_pair(int pair[2])
-{
-	for (int i = 0; i < 2; i++) {
-		if (pair[i] >= 0)
-			close(pair[i]);
-		pair[i] = -1;
-	}
-}
 
 bool
 contains(const char* text, const char* part)
@@ -139,69 +125,37 @@ samba_run(const char* destination, const char* text, const char* sender, samba_r
 	if (destination == NULL || text == NULL || sender == NULL)
 		return B_BAD_VALUE;
 
-	int input[2] = {-1, -1}, output[2] = {-1, -1}, errors[2] = {-1, -1};
-	if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0
-		|| pipe2(errors, O_CLOEXEC) != 0) {
-		status_t error = be_error_from_errno(errno);
-		snprintf(reply->errors, sizeof(reply->errors), "smbclient: %s", strerror(errno));
-		close_pair(input);
-		close_pair(output);
-		close_pair(errors);
-		return error;
-	}
-
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-	posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-	posix_spawn_file_actions_adddup2(&actions, errors[1], 2);
-
-	// The child starts with no signal blocked and SIGPIPE at its default,
-	// whatever this thread does with them.
-	posix_spawnattr_t attributes;
-	posix_spawnattr_init(&attributes);
-	sigset_t none, pipeSignal;
-	sigemptyset(&none);
-	sigemptyset(&pipeSignal);
-	sigaddset(&pipeSignal, SIGPIPE);
-	posix_spawnattr_setsigmask(&attributes, &none);
-	posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
-	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
 	// Each value is one argument, exactly as given: no shell sees them.
 	const char* argv[] = {"smbclient", "-M", destination, "-U", sender, NULL};
-	pid_t pid;
-	int spawnError = posix_spawnp(&pid, argv[0], &actions, &attributes,
-		const_cast<char* const*>(argv), environ);
-	posix_spawn_file_actions_destroy(&actions);
-	posix_spawnattr_destroy(&attributes);
-	close(input[0]);
-	close(output[1]);
-	close(errors[1]);
-	if (spawnError != 0) {
-		snprintf(reply->errors, sizeof(reply->errors), "smbclient: %s", strerror(spawnError));
-		close(input[1]);
-		close(output[0]);
-		close(errors[0]);
-		return be_error_from_errno(spawnError);
+	image_pipes pipes;
+	thread_id client = load_image_etc(5, argv, NULL,
+		B_IMAGE_PIPE_STDIN | B_IMAGE_PIPE_STDOUT | B_IMAGE_PIPE_STDERR, &pipes);
+	if (client >= 0) {
+		status_t status = resume_thread(client);
+		if (status != B_OK) {
+			close(pipes.stdin_fd);
+			close(pipes.stdout_fd);
+			close(pipes.stderr_fd);
+			client = status;
+		}
+	}
+	if (client < 0) {
+		snprintf(reply->errors, sizeof(reply->errors), "smbclient: %s", be_strerror(client));
+		return client;
 	}
 
-	fcntl(input[1], F_SETFL, O_NONBLOCK);
-	int writeEnd = input[1];
+	// A client that quits before it has read its input gives EPIPE here:
+	// the kit keeps SIGPIPE from ending this program.
+	fcntl(pipes.stdin_fd, F_SETFL, O_NONBLOCK);
+	int writeEnd = pipes.stdin_fd;
 	size_t textLength = strlen(text);
 	size_t written = 0;
 	if (textLength == 0) {
 		close(writeEnd);
 		writeEnd = -1;
 	}
-	Collector out{output[0], reply->output, sizeof(reply->output) - 1};
-	Collector err{errors[0], reply->errors, sizeof(reply->errors) - 1};
-
-	// A client that quits before it has read its input must not take this
-	// program down with SIGPIPE.
-	sigset_t oldMask;
-	pthread_sigmask(SIG_BLOCK, &pipeSignal, &oldMask);
-	bool brokenPipe = false;
+	Collector out{pipes.stdout_fd, reply->output, sizeof(reply->output) - 1};
+	Collector err{pipes.stderr_fd, reply->errors, sizeof(reply->errors) - 1};
 
 	// Feed the text while draining both outputs, so that neither side waits
 	// on the other.
@@ -221,8 +175,6 @@ samba_run(const char* destination, const char* text, const char* sender, samba_r
 			ssize_t count = write(writeEnd, text + written, textLength - written);
 			if (count > 0)
 				written += count;
-			else if (count < 0 && errno != EINTR && errno != EAGAIN)
-				brokenPipe = errno == EPIPE;
 			if ((count < 0 && errno != EINTR && errno != EAGAIN) || written == textLength) {
 				close(writeEnd);
 				writeEnd = -1;
@@ -234,18 +186,11 @@ samba_run(const char* destination, const char* text, const char* sender, samba_r
 			close(fd);
 	}
 
-	if (brokenPipe && !sigismember(&oldMask, SIGPIPE)) {
-		struct timespec now = {0, 0};
-		sigtimedwait(&pipeSignal, NULL, &now);
-	}
-	pthread_sigmask(SIG_SETMASK, &oldMask, NULL);
-
-	int status;
-	while (waitpid(pid, &status, 0) < 0) {
-		if (errno != EINTR)
-			return be_error_from_errno(errno);
-	}
-	reply->status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+	status_t exitValue = 0;
+	status_t status = wait_for_thread(client, &exitValue);
+	if (status != B_OK)
+		return status;
+	reply->status = exitValue;
 	return B_OK;
 }
 

@@ -9,12 +9,8 @@
 #include <TestView.h>
 #include <Window.h>
 
-#include <errno.h>
-#include <spawn.h>
+#include <image.h>
 #include <string.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 void
 PopClass::ajoute3(int i, TestView* view)
@@ -57,15 +53,12 @@ play_arrival_sound()
 	BString sound = host_path(ARRIVAL_SOUND_FILE);
 	const char* argv[] = {"MediaPlayer", "-closeWhenDone", "on", "-autoPlay", "on", "-mini",
 		sound.String(), NULL};
-	pid_t pid;
-	int error = posix_spawnp(&pid, argv[0], NULL, NULL, const_cast<char* const*>(argv),
-		environ);
-	if (error != 0)
-		return be_error_from_errno(error);
-	int status = 0;
-	while (waitpid(pid, &status, 0) < 0) {
-		if (errno != EINTR)
-			return be_error_from_errno(errno);
-	}
-	return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? B_OK : B_ERROR;
+	thread_id player = load_image(7, argv, NULL);
+	if (player < 0)
+		return player;
+	status_t exitValue = B_ERROR;
+	status_t status = wait_for_thread(player, &exitValue);
+	if (status != B_OK)
+		return status;
+	return exitValue == 0 ? B_OK : B_ERROR;
 }

@@ -227,10 +227,12 @@ void
 BApplication::SetPulseRate(bigtime_t rate)
 {
 	fPulseRate = rate > 0 ? rate : 0;
-	if (fPulseRate > 0 && fPulseThread < 0) {
-		fPulseThread = spawn_thread(_PulseThread, "app pulse", B_NORMAL_PRIORITY, this);
-		resume_thread(fPulseThread);
+	if (fPulseRate == 0) {
+		fPulseRunner.reset();
+		return;
 	}
+	BMessage pulse(B_PULSE);
+	fPulseRunner = std::make_unique<BMessageRunner>(be_app_messenger, &pulse, fPulseRate);
 }
 
 int32
@@ -333,17 +335,5 @@ BApplication::_SignalWatcher(void*)
 		// A terminal's interrupt or a polite kill: the application quits as
 		// if asked by its user.
 		be_app_messenger.SendMessage(B_QUIT_REQUESTED);
-	}
-}
-
-status_t
-BApplication::_PulseThread(void* data)
-{
-	BApplication* app = (BApplication*)data;
-	while (true) {
-		bigtime_t rate = app->fPulseRate;
-		snooze(rate > 0 ? rate : 100000);
-		if (rate > 0 && be_app_messenger.SendMessage(B_PULSE) != B_OK)
-			return B_OK;
 	}
 }

@@ -2,6 +2,7 @@
 #define _APPLICATION_H
 
 #include <Looper.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <Roster.h>
 
@@ -50,13 +51,12 @@ private:
 	void _Init(const char* signature, status_t* error);
 	void _StartSignalWatcher();
 	static status_t _SignalWatcher(void* data);
-	static status_t _PulseThread(void* data);
 
 	BString fSignature;
 	status_t fInitStatus = B_NO_INIT;
 	bool fReadyToRunCalled = false;
 	bigtime_t fPulseRate = 0;
-	thread_id fPulseThread = -1;
+	std::unique_ptr<BMessageRunner> fPulseRunner;
 	mutable BLocker fWindowLock;
 	std::vector<std::pair<BWindow*, BLooper*>> fWindows;
 };

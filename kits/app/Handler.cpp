@@ -47,11 +47,38 @@ BHandler::BHandler(const char* name) : fName(name)
 	fToken = BPrivate::register_handler(this);
 }
 
+BHandler::BHandler(BMessage* archive)
+	:
+	BArchivable(archive)
+{
+	const char* name;
+	if (archive != NULL && archive->FindString("_name", &name) == B_OK)
+		fName = name;
+	fToken = BPrivate::register_handler(this);
+}
+
 BHandler::~BHandler()
 {
 	BPrivate::unregister_handler(fToken);
 	if (fLooper != NULL && fLooper != this)
 		fLooper->RemoveHandler(this);
+}
+
+status_t
+BHandler::Archive(BMessage* into, bool deep) const
+{
+	status_t status = BArchivable::Archive(into, deep);
+	if (status == B_OK && fName.Length() > 0)
+		status = into->AddString("_name", fName.String());
+	return status;
+}
+
+BArchivable*
+BHandler::Instantiate(BMessage* archive)
+{
+	if (!validate_instantiation(archive, "BHandler"))
+		return NULL;
+	return new BHandler(archive);
 }
 
 void

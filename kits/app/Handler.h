@@ -1,15 +1,20 @@
 #ifndef _HANDLER_H
 #define _HANDLER_H
 
+#include <Archivable.h>
 #include <Message.h>
 
 class BLooper;
 
 // Something that receives messages in a looper.
-class BHandler {
+class BHandler : public BArchivable {
 public:
 	BHandler(const char* name = NULL);
+	BHandler(BMessage* archive);
 	virtual ~BHandler();
+
+	status_t Archive(BMessage* into, bool deep = true) const override;
+	static BArchivable* Instantiate(BMessage* archive);
 
 	virtual void MessageReceived(BMessage* message);
 

@@ -2,6 +2,7 @@
 
 #include <AppDefs.h>
 #include <Message.h>
+#include <MessageRunner.h>
 #include <OS.h>
 #include <Window.h>
 
@@ -10,6 +11,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -102,14 +104,25 @@ DisplayServer::_Loop(void* data)
 	const char* choice = getenv("BE_DISPLAY");
 	bool haveDisplay = getenv("DISPLAY") != NULL || getenv("WAYLAND_DISPLAY") != NULL;
 	bool wantSdl = choice != NULL ? strcmp(choice, "sdl") == 0 : haveDisplay;
-	if (choice != NULL && strcmp(choice, "sdl") != 0 && strcmp(choice, "headless") != 0)
-		fprintf(stderr, "BE_DISPLAY=%s is unknown; using the headless display\n", choice);
+	// Windows nobody can see, and so nobody can close, are worse than no
+	// program: only BE_DISPLAY=headless (or no display at all) runs without
+	// a screen.
+	if (choice != NULL && strcmp(choice, "sdl") != 0 && strcmp(choice, "headless") != 0) {
+		fprintf(stderr, "BE_DISPLAY=%s is unknown: it is \"sdl\" or \"headless\"\n", choice);
+		fflush(stderr);
+		_exit(1);
+	}
 	if (wantSdl) {
 		std::unique_ptr<DisplayBackend> sdl(create_sdl_backend());
-		if (sdl && sdl->Init() == B_OK)
-			server->fBackend = std::move(sdl);
-		else
-			fprintf(stderr, "No SDL display could be opened; using the headless display\n");
+		if (!sdl || sdl->Init() != B_OK) {
+			const char* display = getenv("DISPLAY") != NULL ? getenv("DISPLAY")
+				: getenv("WAYLAND_DISPLAY");
+			fprintf(stderr, "No SDL display could be opened (display \"%s\"); "
+				"BE_DISPLAY=headless runs without a screen\n", display != NULL ? display : "");
+			fflush(stderr);
+			_exit(1);
+		}
+		server->fBackend = std::move(sdl);
 	}
 	if (!server->fBackend) {
 		server->fBackend = std::make_unique<HeadlessBackend>();
@@ -331,19 +344,56 @@ DisplayServer::Sync(bigtime_t timeout)
 {
 	Command command;
 	command.type = Command::SYNC;
-	command.done = std::make_shared<std::pair<std::mutex, std::condition_variable>>();
-	auto done = command.done;
-	bool* flag = new bool(false);
-	command.flag = flag;
+	command.sync = std::make_shared<Command::SyncState>();
+	std::shared_ptr<Command::SyncState> sync = command.sync;
 	_Queue(command);
-	std::unique_lock<std::mutex> guard(done->first);
-	bool finished = done->second.wait_for(guard, std::chrono::microseconds(timeout),
-		[flag] { return *flag; });
-	guard.unlock();
-	// On a timeout the server still writes the flag later; leave it to it.
-	if (finished)
-		delete flag;
-	return finished;
+	std::unique_lock<std::mutex> guard(sync->lock);
+	return sync->changed.wait_for(guard, std::chrono::microseconds(timeout),
+		[&sync] { return sync->done; });
+}
+
+void
+DisplayServer::_Present(int32 id, bool all)
+{
+	std::shared_ptr<ServerWindow> buffer;
+	std::shared_ptr<ServerWindow> shown;
+	{
+		std::lock_guard<std::mutex> guard(fWindowsLock);
+		Entry* entry = _Find(id);
+		if (entry == NULL)
+			return;
+		buffer = entry->buffer;
+		shown = entry->shown;
+	}
+	{
+		// Only what changed is copied, under the window's lock; the backend
+		// then works from the copy.
+		std::lock_guard<std::mutex> guard(buffer->lock);
+		if (shown->width != buffer->width || shown->height != buffer->height) {
+			shown->width = buffer->width;
+			shown->height = buffer->height;
+			shown->pixels.assign(buffer->pixels.size(), 0);
+			all = true;
+		}
+		if (all)
+			shown->dirty.Set(BRect(0, 0, buffer->width - 1, buffer->height - 1));
+		else
+			shown->dirty = buffer->dirty;
+		clipping_rect frame = {0, 0, buffer->width - 1, buffer->height - 1};
+		for (int32 i = 0; i < shown->dirty.CountRects(); i++) {
+			clipping_rect r = pixel_intersection(shown->dirty.RectAtInt(i), frame);
+			if (!pixel_rect_valid(r))
+				continue;
+			for (int32 y = r.top; y <= r.bottom; y++) {
+				size_t start = (size_t)y * buffer->width + r.left;
+				std::copy_n(buffer->pixels.begin() + start, r.right - r.left + 1,
+					shown->pixels.begin() + start);
+			}
+		}
+		buffer->dirty.MakeEmpty();
+		buffer->presentPending = false;
+	}
+	fBackend->Present(id, *shown);
 }
 
 BWindow*
@@ -432,28 +482,16 @@ DisplayServer::_Handle(Command& command)
 		case Command::ACTIVATE:
 			_SetActive(command.id);
 			break;
-		case Command::PRESENT: {
-			std::shared_ptr<ServerWindow> buffer;
-			{
-				std::lock_guard<std::mutex> guard(fWindowsLock);
-				Entry* entry = _Find(command.id);
-				if (entry == NULL)
-					return;
-				buffer = entry->buffer;
-			}
-			std::lock_guard<std::mutex> guard(buffer->lock);
-			fBackend->Present(command.id, *buffer);
-			buffer->dirty.MakeEmpty();
-			buffer->presentPending = false;
+		case Command::PRESENT:
+			_Present(command.id, false);
 			break;
-		}
 		case Command::INPUT:
 			_Route(command.input);
 			break;
 		case Command::SYNC: {
-			std::lock_guard<std::mutex> guard(command.done->first);
-			*command.flag = true;
-			command.done->second.notify_all();
+			std::lock_guard<std::mutex> guard(command.sync->lock);
+			command.sync->done = true;
+			command.sync->changed.notify_all();
 			break;
 		}
 	}
@@ -531,7 +569,9 @@ DisplayServer::_Route(const InputEvent& event)
 					entry = _WindowAt(event.where);
 				if (entry == NULL)
 					break;
-				bigtime_t now = system_time();
+				// The runners' clock, so that a test that drives it decides
+				// what is a double click.
+				bigtime_t now = BPrivate::runner_time();
 				uint32 what = event.type == InputEvent::MOUSE_DOWN ? B_MOUSE_DOWN
 					: event.type == InputEvent::MOUSE_UP           ? B_MOUSE_UP
 																   : B_MOUSE_MOVED;
@@ -606,21 +646,9 @@ DisplayServer::_Route(const InputEvent& event)
 				}
 			}
 			break;
-		case InputEvent::EXPOSED: {
-			std::shared_ptr<ServerWindow> buffer;
-			{
-				std::lock_guard<std::mutex> guard(fWindowsLock);
-				Entry* entry = _Find(event.window);
-				if (entry == NULL)
-					break;
-				buffer = entry->buffer;
-			}
-			std::lock_guard<std::mutex> guard(buffer->lock);
-			buffer->dirty.Set(BRect(0, 0, buffer->width - 1, buffer->height - 1));
-			fBackend->Present(event.window, *buffer);
-			buffer->dirty.MakeEmpty();
+		case InputEvent::EXPOSED:
+			_Present(event.window, true);
 			break;
-		}
 		case InputEvent::MOVED:
 		case InputEvent::RESIZED: {
 			std::lock_guard<std::mutex> guard(fWindowsLock);

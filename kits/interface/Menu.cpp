@@ -1,5 +1,7 @@
 #include <Menu.h>
 
+#include <WindowInput.h>
+
 #include <Message.h>
 #include <MenuBar.h>
 #include <MenuItem.h>
@@ -647,7 +649,7 @@ BMenu::_FindShortcut(char key, uint32 modifiers) const
 		uint32 itemModifiers = 0;
 		char shortcut = item->Shortcut(&itemModifiers);
 		if (shortcut != 0 && tolower((unsigned char)shortcut) == tolower((unsigned char)key)
-			&& BWindow::_ShortcutMatches(itemModifiers, modifiers))
+			&& BPrivate::WindowInput::ShortcutMatches(itemModifiers, modifiers))
 			return item;
 	}
 	return NULL;

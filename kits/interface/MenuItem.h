@@ -7,6 +7,10 @@
 
 class BMenu;
 
+namespace BPrivate {
+class WindowInput;
+}
+
 // One entry of a menu: a label with an optional shortcut and mark, or the
 // title of a submenu. The menu owns its items, an item its submenu.
 class BMenuItem : public BInvoker {
@@ -53,6 +57,7 @@ private:
 	// when asked, sends its message.
 	void _Choose(bool deliver);
 	friend class BWindow;
+	friend class BPrivate::WindowInput;
 	BString _ShortcutText() const;
 	void _Invalidate();
 

@@ -1,9 +1,9 @@
 #include <ScrollBar.h>
 
+#include <MessageRunner.h>
 #include <Window.h>
 
 #include <ControlLook.h>
-#include <RepeatTimer.h>
 
 #include <math.h>
 
@@ -86,11 +86,10 @@ BScrollBar::MouseDown(BPoint where)
 	fPointer = where;
 	fPress++;
 	if (fPressed != kThumb) {
-		if (!fRepeater)
-			fRepeater = std::make_unique<RepeatTimer>();
+		// The first step waits longer; the step's handler then speeds it up.
 		BMessage step(kRepeatStep);
 		step.AddInt32("press", fPress);
-		fRepeater->Start(BMessenger(this), step, kRepeatDelay, kRepeatInterval);
+		fRepeater = std::make_unique<BMessageRunner>(BMessenger(this), &step, kRepeatDelay);
 	}
 }
 
@@ -135,9 +134,14 @@ BScrollBar::MessageReceived(BMessage* message)
 		BView::MessageReceived(message);
 		return;
 	}
+	// A step still queued after the release names an older press.
 	int32 press = -1;
-	if (message->FindInt32("press", &press) == B_OK && press == fPress)
-		_Repeat();
+	if (message->FindInt32("press", &press) != B_OK || press != fPress || !fRepeater)
+		return;
+	bigtime_t interval = 0;
+	if (fRepeater->GetInfo(&interval, NULL) == B_OK && interval != kRepeatInterval)
+		fRepeater->SetInterval(kRepeatInterval);
+	_Repeat();
 }
 
 void
@@ -171,8 +175,7 @@ BScrollBar::_Repeat()
 void
 BScrollBar::_StopRepeating()
 {
-	if (fRepeater)
-		fRepeater->Stop();
+	fRepeater.reset();
 }
 
 void

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-class RepeatTimer;
+class BMessageRunner;
 
 // A bar with an arrow at each end and a thumb between; its value scrolls
 // the target view, and the target's scrolling moves the thumb. Clicking an
@@ -69,7 +69,7 @@ private:
 	float fGrab = 0;
 	BPoint fPointer;
 	int32 fPress = 0; // tells a repeat of this press from a late one
-	std::unique_ptr<RepeatTimer> fRepeater;
+	std::unique_ptr<BMessageRunner> fRepeater;
 	bool fSettingValue = false;
 };
 

@@ -30,6 +30,136 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 {
 }
 
+namespace {
+
+BPrivate::InstantiationRegistration sRegistration("BView", BView::Instantiate);
+
+uint32
+packed_color(rgb_color color)
+{
+	uint32 value;
+	memcpy(&value, &color, sizeof(value));
+	return value;
+}
+
+rgb_color
+unpacked_color(uint32 value)
+{
+	rgb_color color;
+	memcpy(&color, &value, sizeof(color));
+	return color;
+}
+
+} // namespace
+
+BView::BView(BMessage* archive)
+	: BHandler(archive),
+	  fFlags(B_FOLLOW_LEFT | B_FOLLOW_TOP | B_WILL_DRAW)
+{
+	if (archive == NULL)
+		return;
+	BRect frame;
+	if (archive->FindRect("_frame", &frame) == B_OK)
+		fFrame = rounded(frame);
+	int32 value;
+	if (archive->FindInt32("_resize_mode", &value) == B_OK)
+		fFlags = (fFlags & 0xffff0000) | ((uint32)value & 0x0000ffff);
+	if (archive->FindInt32("_flags", &value) == B_OK)
+		fFlags = (fFlags & 0x0000ffff) | ((uint32)value & 0xffff0000);
+
+	const char* family;
+	const char* style;
+	if (archive->FindString("_fname", 0, &family) == B_OK
+		&& archive->FindString("_fname", 1, &style) == B_OK) {
+		// Looking a face up is dear; most views keep the default one.
+		font_family currentFamily;
+		font_style currentStyle;
+		fState.font.GetFamilyAndStyle(&currentFamily, &currentStyle);
+		if (strcmp(family, currentFamily) != 0 || strcmp(style, currentStyle) != 0)
+			fState.font.SetFamilyAndStyle(family, style);
+	}
+	float size, shear, rotation;
+	if (archive->FindFloat("_fflt", 0, &size) == B_OK)
+		fState.font.SetSize(size);
+	if (archive->FindFloat("_fflt", 1, &shear) == B_OK)
+		fState.font.SetShear(shear);
+	if (archive->FindFloat("_fflt", 2, &rotation) == B_OK)
+		fState.font.SetRotation(rotation);
+
+	int32 color;
+	if (archive->FindInt32("_color", 0, &color) == B_OK)
+		fState.high = unpacked_color(color);
+	if (archive->FindInt32("_color", 1, &color) == B_OK)
+		fState.low = unpacked_color(color);
+	if (archive->FindInt32("_color", 2, &color) == B_OK)
+		fViewColor = unpacked_color(color);
+	BPoint pen;
+	if (archive->FindPoint("_ploc", &pen) == B_OK)
+		fState.pen = pen;
+	bool hidden;
+	if (archive->FindBool("_hidden", &hidden) == B_OK && hidden)
+		fShowLevel = 1;
+
+	// A child whose class cannot be made here is left out, not the view.
+	BMessage childArchive;
+	for (int32 i = 0; archive->FindMessage("_views", i, &childArchive) == B_OK; i++) {
+		BArchivable* object = instantiate_object(&childArchive);
+		BView* child = dynamic_cast<BView*>(object);
+		if (child != NULL)
+			AddChild(child);
+		else
+			delete object;
+	}
+}
+
+status_t
+BView::Archive(BMessage* into, bool deep) const
+{
+	status_t status = BHandler::Archive(into, deep);
+	if (status != B_OK)
+		return status;
+	into->AddRect("_frame", fFrame);
+	into->AddInt32("_resize_mode", (int32)ResizingMode());
+	into->AddInt32("_flags", (int32)Flags());
+
+	font_family family;
+	font_style style;
+	fState.font.GetFamilyAndStyle(&family, &style);
+	into->AddString("_fname", family);
+	into->AddString("_fname", style);
+	into->AddFloat("_fflt", fState.font.Size());
+	into->AddFloat("_fflt", fState.font.Shear());
+	into->AddFloat("_fflt", fState.font.Rotation());
+
+	into->AddInt32("_color", (int32)packed_color(fState.high));
+	into->AddInt32("_color", (int32)packed_color(fState.low));
+	into->AddInt32("_color", (int32)packed_color(fViewColor));
+	into->AddPoint("_ploc", fState.pen);
+	if (fShowLevel > 0)
+		into->AddBool("_hidden", true);
+
+	if (deep) {
+		for (BView* child : fChildren) {
+			BMessage childArchive;
+			status = child->Archive(&childArchive, true);
+			if (status != B_OK)
+				return status;
+			status = into->AddMessage("_views", &childArchive);
+			if (status != B_OK)
+				return status;
+		}
+	}
+	return B_OK;
+}
+
+BArchivable*
+BView::Instantiate(BMessage* archive)
+{
+	if (!validate_instantiation(archive, "BView"))
+		return NULL;
+	return new BView(archive);
+}
+
 BView::~BView()
 {
 	if (fHorScroller != NULL)

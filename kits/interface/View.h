@@ -12,6 +12,12 @@
 
 class BBitmap;
 class BMessage;
+
+namespace BPrivate {
+class WindowCanvas;
+class WindowInput;
+}
+
 class BScrollBar;
 class BWindow;
 
@@ -21,7 +27,13 @@ class BWindow;
 class BView : public BHandler {
 public:
 	BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
+	// Rebuilds a view from its archive, with its children when the archive
+	// was deep.
+	BView(BMessage* archive);
 	virtual ~BView();
+
+	status_t Archive(BMessage* into, bool deep = true) const override;
+	static BArchivable* Instantiate(BMessage* archive);
 
 	// Hooks.
 	virtual void AttachedToWindow();
@@ -177,6 +189,8 @@ public:
 private:
 	friend class BWindow;
 	friend class BScrollBar;
+	friend class BPrivate::WindowCanvas;
+	friend class BPrivate::WindowInput;
 
 	struct State {
 		rgb_color high = {0, 0, 0, 255};

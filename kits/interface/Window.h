@@ -3,21 +3,27 @@
 
 #include <InterfaceDefs.h>
 #include <Looper.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <Rect.h>
 #include <Region.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 class BButton;
 class BMenuBar;
 class BView;
 class Painter;
 struct ServerWindow;
+
+namespace BPrivate {
+class WindowCanvas;
+class WindowInput;
+}
+namespace BTest {
+class WindowAccess;
+}
 
 // A window: a looper with its own thread, a tree of views and a frame
 // buffer they draw into. The frame is the content area in screen
@@ -58,7 +64,7 @@ public:
 	BView* FindView(const char* name) const;
 	BView* FindView(BPoint point) const;
 	BView* CurrentFocus() const { return fFocus; }
-	BView* LastMouseMovedView() const { return fLastMouseMovedView; }
+	BView* LastMouseMovedView() const;
 	// The button that Enter presses; the old default button stops being one.
 	void SetDefaultButton(BButton* button);
 	BButton* DefaultButton() const { return fDefaultButton; }
@@ -121,47 +127,38 @@ public:
 	void DisableUpdates();
 	void EnableUpdates();
 
-	// Kit-private.
-	Painter* _Painter() const { return fPainter.get(); }
+private:
+	friend class BView;
+	friend class BPrivate::WindowCanvas;
+	friend class BPrivate::WindowInput;
+	friend class BTest::WindowAccess;
+
+	// For the views: drawing goes through the canvas, input state through
+	// the input.
+	Painter* _Painter() const;
 	void _Invalidate(const BRegion& windowRegion);
+	void _DrewOutsideUpdate(const BRegion& windowRegion);
+	void _ViewTreeChanged();
+	uint32 _ClipGeneration() const;
+	bool _InUpdate() const;
+	const BRegion& _UpdateRegion() const;
+	BView* _DrawingView() const;
+	void _SetDrawingView(BView* view, uint32 generation);
+	uint32 _DrawingGeneration() const;
+	std::shared_ptr<ServerWindow> _ServerWindow() const;
 	void _SetFocus(BView* view);
 	void _KeyboardNavigation(bool backward);
-	void _ViewTreeChanged() { fClipGeneration++; }
-	uint32 _ClipGeneration() const { return fClipGeneration; }
-	bool _InUpdate() const { return fInUpdate; }
-	const BRegion& _UpdateRegion() const { return fCurrentUpdate; }
-	void _DrewOutsideUpdate(const BRegion& windowRegion);
 	void _SetMouseEventMask(BView* view, uint32 mask, uint32 options);
-	void _ViewRemoved(BView* view);
-	std::shared_ptr<ServerWindow> _ServerWindow() const { return fServerWindow; }
-	BView* _DrawingView() const { return fDrawingView; }
-	void _SetDrawingView(BView* view, uint32 generation)
-	{
-		fDrawingView = view;
-		fDrawingGeneration = generation;
-	}
-	uint32 _DrawingGeneration() const { return fDrawingGeneration; }
 	void _GetMouse(BPoint* where, uint32* buttons) const;
-	// Whether keys pressed with these modifiers choose a shortcut that has
-	// those; the menus match their items the same way.
-	static bool _ShortcutMatches(uint32 shortcutModifiers, uint32 pressed);
+	void _ViewRemoved(BView* view);
 
-private:
 	void _Init(BRect frame, const char* title, window_look look, window_feel feel,
 		uint32 flags, uint32 workspace);
-	void _HandleMouse(BMessage* message);
-	void _HandleKey(BMessage* message);
-	bool _HandleShortcut(char key, uint32 modifiers);
-	int32 _ShortcutIndex(uint32 key, uint32 modifiers) const;
-	void _ResizeBuffer(int32 width, int32 height);
 	void _Resize(float width, float height);
-	void _UpdateAndFlush();
-	void _Flush(const BRegion& region);
 	void _StartPulse();
 	bool _WantsPulse() const;
-	void _StartPulseThread();
+	void _StartPulseRunner();
 	void _StopPulse();
-	static status_t _PulseLoop(void* data);
 
 	BString fTitle;
 	BRect fFrame;
@@ -171,46 +168,19 @@ private:
 	uint32 fWorkspaces;
 	BView* fTopView = NULL;
 	BView* fFocus = NULL;
-	BView* fLastMouseMovedView = NULL;
-	BView* fMouseDownView = NULL;
-	BView* fMouseMaskView = NULL;
 	BButton* fDefaultButton = NULL;
 	BMenuBar* fKeyMenuBar = NULL;
-	struct Shortcut {
-		uint32 key;
-		uint32 modifiers;
-		std::unique_ptr<BMessage> message;
-		BMessenger target;
-	};
-	std::vector<Shortcut> fShortcuts;
-	uint32 fMouseMaskOptions = 0;
 	int32 fShowLevel = 1;
 	bool fActive = false;
 	bool fRunning = false;
-	bool fInUpdate = false;
-	int32 fUpdatesDisabled = 0;
 	float fMinWidth = 0, fMaxWidth = 32768, fMinHeight = 0, fMaxHeight = 32768;
-	BPoint fMousePosition;
-	uint32 fMouseButtons = 0;
 
-	std::unique_ptr<Painter> fPainter;
-	std::vector<uint32> fCanvas;
-	int32 fCanvasWidth = 0;
-	int32 fCanvasHeight = 0;
-	BRegion fUpdateRegion;
-	BRegion fCurrentUpdate;
-	BRegion fDrawnOutside;
-	std::atomic<bool> fUpdatePosted{false};
-	uint32 fClipGeneration = 1;
-	BView* fDrawingView = NULL;
-	uint32 fDrawingGeneration = 0;
-	std::shared_ptr<ServerWindow> fServerWindow;
+	std::unique_ptr<BPrivate::WindowCanvas> fCanvas;
+	std::unique_ptr<BPrivate::WindowInput> fInput;
 
 	bigtime_t fPulseRate = 500000;
-	thread_id fPulseThread = -1;
 	std::mutex fPulseLock;
-	std::condition_variable fPulseWake;
-	bool fPulseQuit = false;
+	std::unique_ptr<BMessageRunner> fPulseRunner;
 };
 
 #endif

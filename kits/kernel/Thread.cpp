@@ -1,5 +1,7 @@
 #include <OS.h>
 
+#include <ChildImage.h>
+
 #include <pthread.h>
 #include <string.h>
 
@@ -108,6 +110,12 @@ thread_start(void* argument)
 } // namespace
 
 thread_id
+BPrivate::next_thread_id()
+{
+	return sNextThreadID++;
+}
+
+thread_id
 spawn_thread(thread_func function, const char* name, int32 priority, void* data)
 {
 	if (function == NULL)
@@ -146,7 +154,7 @@ resume_thread(thread_id thread)
 {
 	auto record = find_record(thread);
 	if (record == nullptr)
-		return B_BAD_THREAD_ID;
+		return BPrivate::resume_child(thread);
 	{
 		std::lock_guard<std::mutex> guard(record->lock);
 		if (record->state != State::kSuspended)
@@ -162,7 +170,7 @@ wait_for_thread(thread_id thread, status_t* exitValue)
 {
 	auto record = find_record(thread);
 	if (record == nullptr)
-		return B_BAD_THREAD_ID;
+		return BPrivate::wait_for_child(thread, exitValue);
 	if (thread == find_thread(NULL))
 		return B_BAD_THREAD_ID;
 

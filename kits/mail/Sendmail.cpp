@@ -2,17 +2,13 @@
 
 #include <E-mail.h>
 
+#include <image.h>
+
 #include <errno.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace BPrivate {
 
@@ -74,42 +70,21 @@ status_for_exit(int code, std::string& meaning)
 }
 
 
-// Writes all of the message; false with errno set when the reader goes away.
-// SIGPIPE is held back on this thread meanwhile, so that a sendmail that
-// stops reading yields EPIPE instead of ending the whole program.
+// Writes all of the message; false with errno set when the reader goes away
+// (EPIPE: the kernel kit keeps SIGPIPE from ending the program).
 bool
 write_all(int fd, const std::string& message)
 {
-	sigset_t pipeSignal;
-	sigemptyset(&pipeSignal);
-	sigaddset(&pipeSignal, SIGPIPE);
-	sigset_t previousMask;
-	pthread_sigmask(SIG_BLOCK, &pipeSignal, &previousMask);
-	sigset_t pending;
-	sigpending(&pending);
-	bool wasPending = sigismember(&pending, SIGPIPE);
-
-	bool ok = true;
 	size_t written = 0;
 	while (written < message.size()) {
 		ssize_t result = write(fd, message.data() + written, message.size() - written);
 		if (result < 0 && errno == EINTR)
 			continue;
-		if (result < 0) {
-			ok = false;
-			break;
-		}
+		if (result < 0)
+			return false;
 		written += result;
 	}
-
-	int error = errno;
-	if (!ok && error == EPIPE && !wasPending) {
-		struct timespec noWait = {0, 0};
-		sigtimedwait(&pipeSignal, NULL, &noWait);
-	}
-	pthread_sigmask(SIG_SETMASK, &previousMask, NULL);
-	errno = error;
-	return ok;
+	return true;
 }
 
 } // namespace
@@ -163,58 +138,40 @@ mail_find_sendmail(std::string& path, std::string& problem)
 status_t
 mail_run_sendmail(const std::string& path, const std::string& message, std::string& problem)
 {
-	int ends[2];
-	if (pipe2(ends, O_CLOEXEC) != 0) {
-		problem = std::string("no pipe to sendmail (") + strerror(errno) + ")";
-		return B_ERROR;
-	}
-
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
-	posix_spawnattr_t attributes;
-	posix_spawnattr_init(&attributes);
-	sigset_t signals;
-	sigemptyset(&signals);
-	posix_spawnattr_setsigmask(&attributes, &signals);
-	sigaddset(&signals, SIGPIPE);
-	posix_spawnattr_setsigdefault(&attributes, &signals);
-	posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
 	// "-t": the recipients come from To, Cc and Bcc. "-oi": a line holding a
 	// lone dot is text, not the end of the mail.
-	char* arguments[] = {const_cast<char*>(path.c_str()), const_cast<char*>("-t"),
-		const_cast<char*>("-oi"), NULL};
-	pid_t child = -1;
-	int spawnError = posix_spawn(&child, path.c_str(), &actions, &attributes, arguments,
-		environ);
-	posix_spawn_file_actions_destroy(&actions);
-	posix_spawnattr_destroy(&attributes);
-	close(ends[0]);
-	if (spawnError != 0) {
-		close(ends[1]);
-		problem = "could not start " + path + " (" + strerror(spawnError) + ")";
+	// The path is the program itself, even without a folder: never one of PATH.
+	std::string program = path.find('/') == std::string::npos ? "./" + path : path;
+	const char* arguments[] = {program.c_str(), "-t", "-oi", NULL};
+	image_pipes pipes;
+	thread_id child = load_image_etc(3, arguments, NULL, B_IMAGE_PIPE_STDIN, &pipes);
+	if (child >= 0) {
+		status_t status = resume_thread(child);
+		if (status != B_OK) {
+			close(pipes.stdin_fd);
+			child = status;
+		}
+	}
+	if (child < 0) {
+		problem = "could not start " + path + " (" + be_strerror(child) + ")";
 		return B_MAIL_NO_DAEMON;
 	}
 
-	bool written = write_all(ends[1], message);
+	bool written = write_all(pipes.stdin_fd, message);
 	int writeError = errno;
-	close(ends[1]);
+	close(pipes.stdin_fd);
 
-	int status = 0;
-	pid_t waited;
-	do
-		waited = waitpid(child, &status, 0);
-	while (waited < 0 && errno == EINTR);
-	if (waited != child) {
-		problem = "lost track of " + path + " (" + strerror(errno) + ")";
+	int32 code = 0;
+	int32 signal = 0;
+	status_t waited = wait_for_image(child, &code, &signal);
+	if (waited != B_OK) {
+		problem = "lost track of " + path + " (" + be_strerror(waited) + ")";
 		return B_ERROR;
 	}
-	if (WIFSIGNALED(status)) {
-		problem = path + " was killed by signal " + std::to_string(WTERMSIG(status));
+	if (signal != 0) {
+		problem = path + " was killed by signal " + std::to_string(signal);
 		return B_ERROR;
 	}
-	int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 	if (code != 0) {
 		std::string meaning;
 		status_t result = status_for_exit(code, meaning);

@@ -3,19 +3,19 @@
 
 #include <Locker.h>
 
-#if __has_include(<Looper.h>)
-#include <Looper.h>
-#define _AUTOLOCK_HAS_LOOPER 1
-#endif
-
-// Holds a lock (a BLocker, or a looper's own lock) for a scope.
+// Holds a lock (a BLocker, or a looper's own lock) for a scope. Its layout
+// is the same in every file, whatever else the file includes: a looper is
+// reached through a function made where the looper's class is known.
 class BAutolock {
 public:
-	BAutolock(BLocker* locker) : fLocker(locker) { fLocked = fLocker != NULL && fLocker->Lock(); }
-	BAutolock(BLocker& locker) : fLocker(&locker) { fLocked = fLocker->Lock(); }
-#ifdef _AUTOLOCK_HAS_LOOPER
-	BAutolock(BLooper* looper) : fLooper(looper) { fLocked = fLooper != NULL && fLooper->Lock(); }
-#endif
+	BAutolock(BLocker* locker) { _Lock(locker); }
+	BAutolock(BLocker& locker) { _Lock(&locker); }
+	// A looper, or anything else with Lock() and Unlock().
+	template<typename Lockable>
+	BAutolock(Lockable* lockable)
+	{
+		_Lock(lockable);
+	}
 	~BAutolock() { Unlock(); }
 
 	bool IsLocked() const { return fLocked; }
@@ -25,22 +25,23 @@ public:
 		if (!fLocked)
 			return;
 		fLocked = false;
-		if (fLocker != NULL)
-			fLocker->Unlock();
-#ifdef _AUTOLOCK_HAS_LOOPER
-		else if (fLooper != NULL)
-			fLooper->Unlock();
-#endif
+		fUnlock(fLockable);
 	}
 
 private:
 	BAutolock(const BAutolock&) = delete;
 	BAutolock& operator=(const BAutolock&) = delete;
 
-	BLocker* fLocker = NULL;
-#ifdef _AUTOLOCK_HAS_LOOPER
-	BLooper* fLooper = NULL;
-#endif
+	template<typename Lockable>
+	void _Lock(Lockable* lockable)
+	{
+		fLockable = lockable;
+		fUnlock = [](void* object) { static_cast<Lockable*>(object)->Unlock(); };
+		fLocked = lockable != nullptr && lockable->Lock();
+	}
+
+	void* fLockable = nullptr;
+	void (*fUnlock)(void*) = nullptr;
 	bool fLocked = false;
 };
 

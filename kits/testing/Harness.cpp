@@ -3,6 +3,7 @@
 #include <Application.h>
 #include <Menu.h>
 #include <MenuItem.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <OS.h>
 #include <View.h>
@@ -20,6 +21,15 @@
 #include <vector>
 
 namespace BTest {
+
+// The harness reads what a window shows through the kit's own copy of it.
+class WindowAccess {
+public:
+	static std::shared_ptr<ServerWindow> Server(BWindow* window)
+	{
+		return window->_ServerWindow();
+	}
+};
 
 static status_t
 run_application(void* data)
@@ -64,6 +74,21 @@ FindView(BWindow* window, const char* name)
 	BView* view = NULL;
 	Locked(window, [&] { view = window->FindView(name); });
 	return view;
+}
+
+void
+DriveClock(bool driven)
+{
+	BPrivate::drive_runner_clock(driven);
+}
+
+status_t
+AdvanceClock(bigtime_t delta, BWindow* window)
+{
+	status_t status = BPrivate::advance_runner_clock(delta);
+	if (status == B_OK && window != NULL && !Sync(window))
+		status = B_TIMED_OUT;
+	return status;
 }
 
 bool
@@ -251,7 +276,7 @@ CloseWindow(BWindow* window)
 		return B_BAD_VALUE;
 	InputEvent event;
 	event.type = InputEvent::CLOSE;
-	event.window = window->_ServerWindow()->id;
+	event.window = WindowAccess::Server(window)->id;
 	server()->Inject(event);
 	return server()->Sync(kDefaultTimeout) ? B_OK : B_TIMED_OUT;
 }
@@ -259,7 +284,7 @@ CloseWindow(BWindow* window)
 rgb_color
 PixelAt(BWindow* window, BPoint where)
 {
-	std::shared_ptr<ServerWindow> screen = window->_ServerWindow();
+	std::shared_ptr<ServerWindow> screen = WindowAccess::Server(window);
 	std::lock_guard<std::mutex> guard(screen->lock);
 	int32 x = (int32)where.x;
 	int32 y = (int32)where.y;
@@ -277,7 +302,7 @@ WriteWindowPNG(BWindow* window, const char* path)
 	std::vector<uint32> pixels;
 	int32 width, height;
 	{
-		std::shared_ptr<ServerWindow> screen = window->_ServerWindow();
+		std::shared_ptr<ServerWindow> screen = WindowAccess::Server(window);
 		std::lock_guard<std::mutex> guard(screen->lock);
 		pixels = screen->pixels;
 		width = screen->width;

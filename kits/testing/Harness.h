@@ -61,6 +61,14 @@ status_t CloseWindow(BWindow* window);
 // Waits until everything sent to the window has been handled and drawn.
 bool Sync(BWindow* window, bigtime_t timeout = kDefaultTimeout);
 bool WaitFor(const std::function<bool()>& condition, bigtime_t timeout = kDefaultTimeout);
+// The clock of message runners (pulses, repeats) and of double clicks.
+// Driven, it stands still and moves only by AdvanceClock(), so a test
+// never waits on the wall clock for time to pass.
+void DriveClock(bool driven = true);
+// Moves the driven clock on: every runner message due meanwhile is sent, in
+// order, and handled by the window (if one is given) before this returns.
+status_t AdvanceClock(bigtime_t delta, BWindow* window = NULL);
+
 // Runs f with the window locked.
 bool Locked(BWindow* window, const std::function<void()>& f);
 

@@ -88,6 +88,8 @@ protected:
 			if (window->Lock())
 				window->Quit();
 		}
+		// A test that drove the clock leaves it running again.
+		BTest::DriveClock(false);
 	}
 	void Screenshot(BWindow* window, const char* name)
 	{

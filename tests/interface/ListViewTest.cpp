@@ -28,6 +28,8 @@ public:
 
 class ListViewTest : public ControlWindowTest {
 protected:
+	// Clicks apart in time are made by moving the clock, not by waiting.
+	void SetUp() override { BTest::DriveClock(); }
 	void TearDown() override
 	{
 		ControlWindowTest::TearDown();
@@ -164,7 +166,7 @@ TEST_F(ListViewTest, ClicksSelectOneRowAndDoubleClicksInvoke)
 
 	ASSERT_EQ(BTest::Click(fList, RowPoint(2)), B_OK);
 	EXPECT_EQ(Selection(window), std::vector<int32>{2});
-	snooze(400000); // not a double click
+	BTest::AdvanceClock(400000); // not a double click
 	ASSERT_EQ(BTest::Click(fList, RowPoint(4)), B_OK);
 	EXPECT_EQ(Selection(window), std::vector<int32>{4});
 	// Below the last row: nothing changes.
@@ -185,7 +187,7 @@ TEST_F(ListViewTest, ClicksSelectOneRowAndDoubleClicksInvoke)
 	});
 
 	// A double click on a row selects it and then invokes.
-	snooze(400000);
+	BTest::AdvanceClock(400000);
 	ASSERT_EQ(BTest::Click(fList, RowPoint(1)), B_OK);
 	ASSERT_EQ(BTest::Click(fList, RowPoint(1)), B_OK);
 	sent = Sent(window);
@@ -202,12 +204,12 @@ TEST_F(ListViewTest, MultipleSelectionExtendsWithShiftAndTogglesWithCommand)
 	MakeList(window, 6, B_MULTIPLE_SELECTION_LIST);
 	ShowAndWait(window);
 	ASSERT_EQ(BTest::Click(fList, RowPoint(1)), B_OK);
-	snooze(400000);
+	BTest::AdvanceClock(400000);
 	ASSERT_EQ(BTest::Click(fList, RowPoint(3), B_PRIMARY_MOUSE_BUTTON, B_SHIFT_KEY), B_OK);
 	EXPECT_EQ(Selection(window), (std::vector<int32>{1, 2, 3}));
-	snooze(400000);
+	BTest::AdvanceClock(400000);
 	ASSERT_EQ(BTest::Click(fList, RowPoint(2), B_PRIMARY_MOUSE_BUTTON, B_COMMAND_KEY), B_OK);
-	snooze(400000);
+	BTest::AdvanceClock(400000);
 	ASSERT_EQ(BTest::Click(fList, RowPoint(5), B_PRIMARY_MOUSE_BUTTON, B_COMMAND_KEY), B_OK);
 	EXPECT_EQ(Selection(window), (std::vector<int32>{1, 3, 5}));
 	std::vector<BMessage> sent = Sent(window);
@@ -460,11 +462,11 @@ TEST_F(ListViewTest, ClickingTheLatchCollapsesAndExpands)
 	});
 	EXPECT_EQ(latchPixels(), expandedDark);
 	Screenshot(window, "outline_collapsed");
-	snooze(400000);
+	BTest::AdvanceClock(400000);
 	ASSERT_EQ(BTest::Click(list, middle), B_OK);
 	BTest::Locked(window, [&] { EXPECT_EQ(list->ItemAt(1), child); });
 	// Left and Right on the selected row do the same.
-	snooze(400000);
+	BTest::AdvanceClock(400000);
 	ASSERT_EQ(BTest::Click(list, BPoint(60, middle.y)), B_OK);
 	const char left[] = {B_LEFT_ARROW, 0};
 	ASSERT_EQ(BTest::PressKey(window, left), B_OK);

@@ -156,50 +156,53 @@ TEST_F(ScrollViewTest, ArrowsPagesAndThumbDragMoveTheTarget)
 
 TEST_F(ScrollViewTest, AHeldArrowOrTrackRepeatsUntilReleasedOrReached)
 {
+	BTest::DriveClock();
 	BScrollBar* bar = NewBarWindow("held bar", 1000, 0.1f);
 	BWindow* window = fWindow;
 	auto value = [&] { return BarValue(); };
-	// A repeat still on its way must not count once the button is up.
-	auto settled = [&] {
-		snooze(200000);
-		BTest::Sync(window);
+	// Time passes only as the test moves the clock.
+	auto after = [&](bigtime_t time) {
+		EXPECT_EQ(BTest::AdvanceClock(time, window), B_OK);
 		return value();
 	};
 
+	// One step at once, the next after the delay, then 20 a second.
 	const BPoint down(7, 94);
 	ASSERT_EQ(BTest::MouseDown(bar, down), B_OK);
-	EXPECT_TRUE(BTest::WaitFor([&] { return value() >= 20; }));
+	EXPECT_EQ(value(), 5);
+	EXPECT_EQ(after(299999), 5);
+	EXPECT_EQ(after(1), 10);
+	EXPECT_EQ(after(49999), 10);
+	EXPECT_EQ(after(1), 15);
+	EXPECT_EQ(after(150000), 30);
 	ASSERT_EQ(BTest::MouseUp(bar, down), B_OK);
-	float released = settled();
-	EXPECT_EQ(fmodf(released, 5), 0);
-	EXPECT_EQ(settled(), released);
+	EXPECT_EQ(after(1000000), 30);
 
 	// Moved off the arrow while held, it stops; back on, it goes on.
 	ASSERT_EQ(BTest::MouseDown(bar, down), B_OK);
-	ASSERT_TRUE(BTest::WaitFor([&] { return value() >= released + 10; }));
+	EXPECT_EQ(after(300000), 40);
 	ASSERT_EQ(BTest::MoveMouse(bar, BPoint(7, 40)), B_OK);
-	float away = settled();
-	EXPECT_EQ(settled(), away);
+	EXPECT_EQ(after(500000), 40);
 	ASSERT_EQ(BTest::MoveMouse(bar, down), B_OK);
-	EXPECT_TRUE(BTest::WaitFor([&] { return value() > away; }));
+	EXPECT_EQ(after(50000), 45);
 	ASSERT_EQ(BTest::MouseUp(bar, down), B_OK);
 
 	// The track pages until the thumb has come under the pointer, then stops.
 	BTest::Locked(window, [&] { bar->SetValue(0); });
 	const BPoint track(7, 70);
 	ASSERT_EQ(BTest::MouseDown(bar, track), B_OK);
-	float reached = -1;
-	EXPECT_TRUE(BTest::WaitFor([&] {
-		float before = reached;
-		reached = settled();
-		return reached == before;
-	}));
+	EXPECT_EQ(value(), 50);
+	after(300000);
+	for (int i = 0; i < 40; i++)
+		after(50000);
+	float reached = value();
 	// The pointer is at 70% of the bar: the thumb stopped there, not at the end.
 	EXPECT_GT(reached, 400);
 	EXPECT_LT(reached, 900);
 	EXPECT_EQ(fmodf(reached, 50), 0);
+	EXPECT_EQ(after(1000000), reached);
 	ASSERT_EQ(BTest::MouseUp(bar, track), B_OK);
-	EXPECT_EQ(settled(), reached);
+	EXPECT_EQ(after(1000000), reached);
 }
 
 TEST_F(ScrollViewTest, TextViewScrollsToItsCaretAndSetsItsBar)

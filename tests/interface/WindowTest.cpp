@@ -123,6 +123,7 @@ protected:
 			if (window->Lock())
 				window->Quit();
 		}
+		BTest::DriveClock(false);
 	}
 	void Screenshot(BWindow* window, const char* name)
 	{
@@ -532,4 +533,55 @@ TEST_F(WindowTest, ShowingFromAnotherThreadLeavesTheRunningTreeAlone)
 		window->Lock();
 		window->Quit();
 	}
+}
+
+namespace {
+
+class PulseCounter : public BView {
+public:
+	PulseCounter(uint32 flags)
+		: BView(BRect(0, 0, 9, 9), "pulsing", B_FOLLOW_NONE, B_WILL_DRAW | flags)
+	{
+	}
+	void Pulse() override { pulses++; }
+	int pulses = 0;
+};
+
+} // namespace
+
+TEST_F(WindowTest, ViewsThatAskForItPulseAtTheWindowsRate)
+{
+	BTest::DriveClock();
+	BWindow* window = NewWindow("pulses");
+	PulseCounter* pulsing = new PulseCounter(B_PULSE_NEEDED);
+	PulseCounter* quiet = new PulseCounter(0);
+	window->AddChild(pulsing);
+	window->AddChild(quiet);
+	window->Show();
+	auto counts = [&] {
+		std::pair<int, int> result;
+		BTest::Locked(window, [&] { result = {pulsing->pulses, quiet->pulses}; });
+		return result;
+	};
+
+	// The default rate is half a second.
+	ASSERT_EQ(BTest::AdvanceClock(499999, window), B_OK);
+	EXPECT_EQ(counts(), std::make_pair(0, 0));
+	ASSERT_EQ(BTest::AdvanceClock(1, window), B_OK);
+	EXPECT_EQ(counts(), std::make_pair(1, 0));
+
+	BTest::Locked(window, [&] { window->SetPulseRate(100000); });
+	ASSERT_EQ(BTest::AdvanceClock(300000, window), B_OK);
+	EXPECT_EQ(counts(), std::make_pair(4, 0));
+	BTest::Locked(window, [&] { window->SetPulseRate(0); });
+	ASSERT_EQ(BTest::AdvanceClock(1000000, window), B_OK);
+	EXPECT_EQ(counts(), std::make_pair(4, 0));
+
+	// A window without a view that wants pulses gets none.
+	BWindow* still = NewWindow("no pulses");
+	PulseCounter* alone = new PulseCounter(0);
+	still->AddChild(alone);
+	still->Show();
+	ASSERT_EQ(BTest::AdvanceClock(2000000, still), B_OK);
+	BTest::Locked(still, [&] { EXPECT_EQ(alone->pulses, 0); });
 }

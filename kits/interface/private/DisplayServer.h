@@ -104,6 +104,9 @@ private:
 		int32 id;
 		BWindow* window;
 		std::shared_ptr<ServerWindow> buffer;
+		// What the backend is given: a copy, so that the window's buffer is
+		// never locked while the screen takes its time.
+		std::shared_ptr<ServerWindow> shown = std::make_shared<ServerWindow>();
 		BRect frame;
 		BString title;
 		window_look look;
@@ -116,8 +119,14 @@ private:
 		Type type;
 		int32 id = -1;
 		InputEvent input;
-		std::shared_ptr<std::pair<std::mutex, std::condition_variable>> done;
-		bool* flag = NULL;
+		// A sync's answer, shared by the waiter and the server: whichever
+		// lets go of it last frees it, time-out or not.
+		struct SyncState {
+			std::mutex lock;
+			std::condition_variable changed;
+			bool done = false;
+		};
+		std::shared_ptr<SyncState> sync;
 	};
 
 	DisplayServer();
@@ -127,6 +136,7 @@ private:
 	void _Queue(Command command);
 	void _Handle(Command& command);
 	void _Route(const InputEvent& event);
+	void _Present(int32 id, bool all);
 	Entry* _Find(int32 id);
 	Entry* _WindowAt(BPoint screen);
 	Entry* _TopMenu();
