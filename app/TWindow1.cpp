@@ -37,6 +37,8 @@ bool is_it_a_reply = false;
 static const bigtime_t kPulseInterval = 3000000;
 // Records read at a time when a poll finds new ones.
 static const int kShowBatch = 64;
+// An away answer that takes longer is given up.
+static const bigtime_t kAwayAnswerTimeout = 30000000;
 
 namespace {
 
@@ -379,7 +381,7 @@ TWindow1::Away(void* data)
 		// The user is away: no alert, one line for the record.
 		samba_reply reply;
 		if (samba_run(sender.String(), settings.answer.String(), settings.popName.String(),
-				&reply) == B_OK
+				&reply, kAwayAnswerTimeout) == B_OK
 			&& samba_classify(reply) == SAMBA_SENT) {
 			printf("away: answered %s\n", sender.String());
 		} else {

@@ -119,7 +119,8 @@ samba_post(const char* destination, const char* text, const char* sender)
 
 
 status_t
-samba_run(const char* destination, const char* text, const char* sender, samba_reply* reply)
+samba_run(const char* destination, const char* text, const char* sender, samba_reply* reply,
+	bigtime_t timeout)
 {
 	*reply = samba_reply();
 	if (destination == NULL || text == NULL || sender == NULL)
@@ -159,10 +160,21 @@ samba_run(const char* destination, const char* text, const char* sender, samba_r
 
 	// Feed the text while draining both outputs, so that neither side waits
 	// on the other.
+	bigtime_t deadline = timeout == B_INFINITE_TIMEOUT ? -1 : system_time() + timeout;
+	bool late = false;
 	while (writeEnd >= 0 || out.fd >= 0 || err.fd >= 0) {
 		struct pollfd fds[3] = {
 			{out.fd, POLLIN, 0}, {err.fd, POLLIN, 0}, {writeEnd, POLLOUT, 0}};
-		if (poll(fds, 3, -1) < 0) {
+		int wait = -1;
+		if (deadline >= 0) {
+			bigtime_t left = deadline - system_time();
+			if (left <= 0) {
+				late = true;
+				break;
+			}
+			wait = (int)(left / 1000) + 1;
+		}
+		if (poll(fds, 3, wait) < 0) {
 			if (errno == EINTR)
 				continue;
 			break;
@@ -184,6 +196,15 @@ samba_run(const char* destination, const char* text, const char* sender, samba_r
 	for (int fd : {writeEnd, out.fd, err.fd}) {
 		if (fd >= 0)
 			close(fd);
+	}
+	if (late) {
+		// A client that hangs must not hold its caller, nor stay behind.
+		kill_thread(client);
+		status_t ignored;
+		wait_for_thread(client, &ignored);
+		snprintf(reply->errors, sizeof(reply->errors), "smbclient: no answer within %d s",
+			(int)(timeout / 1000000));
+		return B_TIMED_OUT;
 	}
 
 	status_t exitValue = 0;

@@ -1,6 +1,7 @@
 #ifndef _SAMBA_POST_H
 #define _SAMBA_POST_H
 
+#include <OS.h>
 #include <String.h>
 #include <SupportDefs.h>
 
@@ -35,8 +36,9 @@ struct samba_alert {
 // Runs `smbclient -M destination -U sender` (found on the search path, no
 // shell) with `text` on its standard input. B_OK once it has exited; an
 // error if it could not be started (the reason is then in reply->errors).
+// A client still running after timeout is killed: B_TIMED_OUT.
 status_t samba_run(const char* destination, const char* text, const char* sender,
-	samba_reply* reply);
+	samba_reply* reply, bigtime_t timeout = B_INFINITE_TIMEOUT);
 
 samba_outcome samba_classify(const samba_reply& reply);
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -287,6 +289,18 @@ TEST_F(StandIn, ExitStatusIsKept)
 	ASSERT_EQ(samba_run("BOB", "x", "alice", &reply), B_OK);
 	EXPECT_EQ(reply.status, 3);
 	EXPECT_EQ(samba_classify(reply), SAMBA_OTHER);
+}
+
+TEST_F(StandIn, AClientThatHangsIsKilledAtItsTimeLimit)
+{
+	write_file(File("hang"), "");
+	samba_reply reply;
+	EXPECT_EQ(samba_run("bob", "are you there?", "alice", &reply, 200000), B_TIMED_OUT);
+	EXPECT_NE(std::string(reply.errors).find("no answer"), std::string::npos) << reply.errors;
+	pid_t client = atoi(read_file(File("pid")).c_str());
+	ASSERT_GT(client, 0);
+	// Killed and reaped: nothing of it is left.
+	EXPECT_EQ(kill(client, 0), -1);
 }
 
 TEST(SambaRun, AMissingClientIsReported)
