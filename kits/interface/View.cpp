@@ -91,6 +91,8 @@ BView::MakeFocus(bool focus)
 void
 BView::MessageReceived(BMessage* message)
 {
+	if (_HandleProperty(message))
+		return;
 	BHandler::MessageReceived(message);
 }
 

@@ -33,6 +33,9 @@ public:
 	// Hooks.
 	void DispatchMessage(BMessage* message, BHandler* handler) override;
 	void MessageReceived(BMessage* message) override;
+	BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier, int32 what,
+		const char* property) override;
+	status_t GetSupportedSuites(BMessage* data) override;
 	virtual void FrameMoved(BPoint newPosition);
 	virtual void FrameResized(float newWidth, float newHeight);
 	virtual void WindowActivated(bool active);
@@ -147,6 +150,8 @@ public:
 	static bool _ShortcutMatches(uint32 shortcutModifiers, uint32 pressed);
 
 private:
+	// Scripting of the window's own properties; false for anything else.
+	bool _HandleProperty(BMessage* message);
 	void _Init(BRect frame, const char* title, window_look look, window_feel feel,
 		uint32 flags, uint32 workspace);
 	void _HandleMouse(BMessage* message);
