@@ -97,6 +97,8 @@ BApplication::Run()
 		PostMessage(&argv);
 	}
 	PostMessage(B_READY_TO_RUN);
+	// A launcher's message comes after these.
+	BPrivate::team_link_ready();
 
 	_Loop();
 	_UnlockFully();

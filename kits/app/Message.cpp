@@ -10,6 +10,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <unordered_set>
+
 namespace {
 
 const uint32 kFlatMagic = 'MFM1';
@@ -47,10 +49,13 @@ struct Reader {
 	}
 };
 
-void
-flatten_into(const BMessage& message, std::vector<uint8>& out);
-
 } // namespace
+
+namespace BPrivate {
+void flatten_message(const BMessage& message, std::vector<uint8>& out);
+}
+
+using BPrivate::flatten_message;
 
 BMessage::BMessage() : what(0)
 {
@@ -341,7 +346,7 @@ ssize_t
 BMessage::FlattenedSize() const
 {
 	std::vector<uint8> out;
-	flatten_into(*this, out);
+	flatten_message(*this, out);
 	return (ssize_t)out.size();
 }
 
@@ -351,7 +356,7 @@ BMessage::Flatten(char* buffer, ssize_t size) const
 	if (buffer == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> out;
-	flatten_into(*this, out);
+	flatten_message(*this, out);
 	if ((ssize_t)out.size() > size)
 		return B_BUFFER_OVERFLOW;
 	memcpy(buffer, out.data(), out.size());
@@ -364,7 +369,7 @@ BMessage::Flatten(BDataIO* stream, ssize_t* size) const
 	if (stream == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> out;
-	flatten_into(*this, out);
+	flatten_message(*this, out);
 	ssize_t written = stream->Write(out.data(), out.size());
 	if (written < 0)
 		return (status_t)written;
@@ -398,9 +403,13 @@ BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 	if (!reader.Get32(&total) || total > (size_t)size || !reader.Get32(&newWhat)
 		|| !reader.Get32(&fieldCount))
 		return B_BAD_DATA;
+	// A total shorter than the header would let the reader run past the end.
+	if (total < reader.at)
+		return B_BAD_DATA;
 	reader.size = total;
 
 	std::vector<Field> fields;
+	std::unordered_set<std::string> names;
 	for (uint32 f = 0; f < fieldCount; f++) {
 		Field field;
 		uint32 nameLength, type, fixed, itemCount;
@@ -411,10 +420,19 @@ BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 		field.name.assign((const char*)name, nameLength);
 		field.type = type;
 		field.fixedSize = fixed != 0;
+		// Only what AddData() could have made: a name without NULs, used
+		// once, a real type, at least one item, fixed sizes alike.
+		if (nameLength == 0 || memchr(name, 0, nameLength) != NULL || type == B_ANY_TYPE
+			|| itemCount == 0)
+			return B_BAD_DATA;
+		if (!names.insert(field.name).second)
+			return B_BAD_DATA;
 		for (uint32 i = 0; i < itemCount; i++) {
 			uint32 itemSize;
 			const uint8* bytes;
 			if (!reader.Get32(&itemSize) || !reader.GetBytes(itemSize, &bytes))
+				return B_BAD_DATA;
+			if (field.fixedSize && i > 0 && itemSize != field.items.front().size())
 				return B_BAD_DATA;
 			field.items.emplace_back(bytes, bytes + itemSize);
 		}
@@ -625,7 +643,7 @@ BMessage::AddMessage(const char* name, const BMessage* message)
 	if (message == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> flat;
-	flatten_into(*message, flat);
+	flatten_message(*message, flat);
 	return AddData(name, B_MESSAGE_TYPE, flat.data(), flat.size(), false);
 }
 
@@ -856,7 +874,7 @@ BMessage::ReplaceMessage(const char* name, const BMessage* message)
 	if (message == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> flat;
-	flatten_into(*message, flat);
+	flatten_message(*message, flat);
 	return _Replace(name, B_MESSAGE_TYPE, 0, flat.data(), flat.size());
 }
 
@@ -1006,10 +1024,11 @@ BMessage::_ClearDelivery()
 	fRemoteReply.reset();
 }
 
-namespace {
+namespace BPrivate {
 
+// Appends the message's flat form to what is already there.
 void
-flatten_into(const BMessage& message, std::vector<uint8>& out)
+flatten_message(const BMessage& message, std::vector<uint8>& out)
 {
 	size_t start = out.size();
 	put32(out, kFlatMagic);
@@ -1042,4 +1061,4 @@ flatten_into(const BMessage& message, std::vector<uint8>& out)
 	memcpy(out.data() + start + 4, &total, 4);
 }
 
-} // namespace
+} // namespace BPrivate

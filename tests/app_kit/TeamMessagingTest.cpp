@@ -254,6 +254,30 @@ TEST(TeamMessaging, ATargetThatIsGone)
 	EXPECT_FALSE(file_exists(app_folder_path() + "/" + std::to_string(team) + ".app"));
 }
 
+TEST(TeamMessaging, ARemovedFolderIsMadeAgainByTheProgramsThatRun)
+{
+	TeamPeer peer;
+	ASSERT_TRUE(peer.Started());
+	pid_t remover = fork();
+	if (remover == 0) {
+		execlp("rm", "rm", "-rf", "--", app_folder_path().c_str(), (char*)NULL);
+		_exit(127);
+	}
+	int status;
+	waitpid(remover, &status, 0);
+	// The peer notices and comes back; a bound on the wait, not a pause.
+	bigtime_t deadline = system_time() + 10000000;
+	while (!be_roster->IsRunning(kPeerSignature) && system_time() < deadline)
+		snooze(10000);
+	ASSERT_TRUE(be_roster->IsRunning(kPeerSignature));
+	BMessage reply;
+	BMessage request = ping("back again");
+	ASSERT_EQ(BMessenger(kPeerSignature).SendMessage(&request, &reply), B_OK);
+	EXPECT_STREQ(reply.GetString("text"), "back again");
+	// So does this program.
+	EXPECT_TRUE(be_roster->IsRunning("application/x-vnd.Murmelo-team-test"));
+}
+
 TEST(TeamMessaging, AMessageFromAnotherUserIsRefused)
 {
 	if (geteuid() != 0)

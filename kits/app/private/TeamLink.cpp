@@ -208,15 +208,13 @@ checkout(team_id team, bigtime_t deadline, bool* reused, status_t* status)
 		std::lock_guard<std::mutex> guard(sPoolLock);
 		auto found = sPool.find(team);
 		while (found != sPool.end() && !found->second.empty()) {
+			// One closed by its team since fails on its first write, and the
+			// sender tries once more on a fresh one.
 			std::shared_ptr<LinkConnection> connection = found->second.back();
 			found->second.pop_back();
-			// An idle connection that reads as ready was closed by its team.
-			pollfd entry = {connection->fd, POLLIN | POLLRDHUP, 0};
-			if (poll(&entry, 1, 0) == 0) {
-				*reused = true;
-				*status = B_OK;
-				return connection;
-			}
+			*reused = true;
+			*status = B_OK;
+			return connection;
 		}
 	}
 	*reused = false;
@@ -410,10 +408,8 @@ read_frame(int fd, FrameHeader* header, std::vector<uint8>* payload, bigtime_t d
 void
 flatten_for_frame(const BMessage& message, std::vector<uint8>* out)
 {
-	ssize_t size = message.FlattenedSize();
-	out->resize(size > 0 ? size : 0);
-	if (size > 0)
-		message.Flatten((char*)out->data(), size);
+	out->clear();
+	flatten_message(message, *out);
 }
 
 bool

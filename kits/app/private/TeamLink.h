@@ -86,6 +86,9 @@ status_t app_folder(BString* path);
 
 // Starts listening for the application (once per process); stops at exit.
 void start_team_link(BApplication* app);
+// Tells a roster that launched us that we can be reached, once the first
+// messages of the application are queued.
+void team_link_ready();
 void stop_team_link();
 bool team_link_listening();
 
@@ -105,8 +108,10 @@ status_t read_frame(int fd, FrameHeader* header, std::vector<uint8>* payload, bi
 // Checks a frame header as it comes off the wire.
 status_t check_frame_header(const FrameHeader& header);
 
-// Flattens a message with the delivery data a frame carries.
+// Flattens a message for a frame (once: FlattenedSize() would flatten it
+// a second time).
 void flatten_for_frame(const BMessage& message, std::vector<uint8>* out);
+void flatten_message(const BMessage& message, std::vector<uint8>& out);
 
 // What a receiving team does with a frame: delivers it to its looper,
 // setting up the reply. Answers false for a frame it cannot use.

@@ -14,7 +14,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -30,9 +32,12 @@ struct Peer {
 struct Server {
 	int listenFd = -1;
 	int wake[2] = {-1, -1};
+	// Tells when the socket or its folder is removed under us.
+	int watch = -1;
 	thread_id thread = -1;
 	BString folder;
 	BString name;
+	RegisteredApp app;
 	std::vector<Peer> peers;
 };
 
@@ -136,6 +141,64 @@ accept_peers(Server& server)
 	}
 }
 
+// Binds the team's socket in the folder and describes the team beside it.
+bool
+listen_at(Server& server)
+{
+	BString path(server.folder);
+	path << "/" << (int32)current_team();
+	sockaddr_un address;
+	memset(&address, 0, sizeof(address));
+	address.sun_family = AF_UNIX;
+	if ((size_t)path.Length() >= sizeof(address.sun_path))
+		return false;
+	memcpy(address.sun_path, path.String(), path.Length());
+	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+	if (fd < 0)
+		return false;
+	// A socket left by a dead team of the same number is in the way.
+	unlink(path.String());
+	if (bind(fd, (sockaddr*)&address, sizeof(address)) != 0 || listen(fd, 128) != 0) {
+		close(fd);
+		return false;
+	}
+	if (server.listenFd >= 0)
+		close(server.listenFd);
+	server.listenFd = fd;
+	register_app(server.folder, server.app);
+	if (server.watch >= 0)
+		inotify_add_watch(server.watch, server.folder.String(),
+			IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+	return true;
+}
+
+// Someone removed our socket or the whole folder: make them again, so that
+// the team stays reachable.
+void
+listen_again(Server& server)
+{
+	char events[4096];
+	while (read(server.watch, events, sizeof(events)) > 0) {
+	}
+	BString path(server.folder);
+	path << "/" << (int32)current_team();
+	BString description(path);
+	description << ".app";
+	struct stat info;
+	if (lstat(path.String(), &info) == 0) {
+		// Only the description went (a removal racing with us).
+		if (lstat(description.String(), &info) != 0)
+			register_app(server.folder, server.app);
+		return;
+	}
+	BString folder;
+	if (app_folder(&folder) != B_OK)
+		return;
+	server.folder = folder;
+	sExitFolder = folder;
+	listen_at(server);
+}
+
 status_t
 serve(void* data)
 {
@@ -146,6 +209,7 @@ serve(void* data)
 		polled.clear();
 		polled.push_back({server.wake[0], POLLIN, 0});
 		polled.push_back({server.listenFd, POLLIN, 0});
+		polled.push_back({server.watch, POLLIN, 0});
 		for (Peer& peer : server.peers)
 			polled.push_back({peer.link->fd, POLLIN, 0});
 		if (poll(polled.data(), polled.size(), -1) < 0) {
@@ -157,7 +221,7 @@ serve(void* data)
 			break;
 		// Peers first: the indices of polled match them until accepts add more.
 		for (size_t i = server.peers.size(); i-- > 0;) {
-			if (polled[i + 2].revents == 0)
+			if (polled[i + 3].revents == 0)
 				continue;
 			Peer& peer = server.peers[i];
 			bool keep = true;
@@ -184,6 +248,8 @@ serve(void* data)
 		}
 		if (polled[1].revents != 0)
 			accept_peers(server);
+		if (polled[2].revents != 0)
+			listen_again(server);
 	}
 	for (Peer& peer : server.peers)
 		close_peer(peer);
@@ -220,46 +286,26 @@ start_team_link(BApplication* app)
 		return;
 	BString folder;
 	if (app_folder(&folder) != B_OK) {
-		notify_launcher();
 		return;
 	}
 	auto server = std::make_unique<Server>();
 	server->folder = folder;
 	server->name = app->Signature();
-	BString path(folder);
-	path << "/" << (int32)current_team();
-	sockaddr_un address;
-	memset(&address, 0, sizeof(address));
-	address.sun_family = AF_UNIX;
-	if ((size_t)path.Length() >= sizeof(address.sun_path)) {
-		notify_launcher();
+	server->app.team = current_team();
+	server->app.thread = current_team();
+	server->app.flags = B_MULTIPLE_LAUNCH;
+	server->app.looperToken = app->_Token();
+	server->app.signature = app->Signature();
+	server->watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+	if (pipe2(server->wake, O_CLOEXEC) != 0 || !listen_at(*server)) {
+		if (server->wake[0] >= 0) {
+			close(server->wake[0]);
+			close(server->wake[1]);
+		}
+		if (server->watch >= 0)
+			close(server->watch);
 		return;
 	}
-	memcpy(address.sun_path, path.String(), path.Length());
-	server->listenFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-	if (server->listenFd < 0 || pipe2(server->wake, O_CLOEXEC) != 0) {
-		if (server->listenFd >= 0)
-			close(server->listenFd);
-		notify_launcher();
-		return;
-	}
-	// A socket left by a dead team of the same number is in the way.
-	unlink(path.String());
-	if (bind(server->listenFd, (sockaddr*)&address, sizeof(address)) != 0
-		|| listen(server->listenFd, 128) != 0) {
-		close(server->listenFd);
-		close(server->wake[0]);
-		close(server->wake[1]);
-		notify_launcher();
-		return;
-	}
-	RegisteredApp info;
-	info.team = current_team();
-	info.thread = current_team();
-	info.flags = B_MULTIPLE_LAUNCH;
-	info.looperToken = app->_Token();
-	info.signature = app->Signature();
-	register_app(folder, info);
 
 	server->thread = spawn_thread(serve, "team link", B_NORMAL_PRIORITY, server.get());
 	resume_thread(server->thread);
@@ -272,6 +318,11 @@ start_team_link(BApplication* app)
 		exitHook = true;
 		atexit(remove_at_exit);
 	}
+}
+
+void
+team_link_ready()
+{
 	notify_launcher();
 }
 
@@ -284,17 +335,22 @@ stop_team_link()
 		server = sServer;
 		sServer = NULL;
 	}
+	// A program that ends without running its loop has still been launched.
+	notify_launcher();
 	if (server == NULL)
 		return;
-	unregister_app(server->folder, current_team());
 	char byte = 'q';
 	if (write(server->wake[1], &byte, 1) == 1) {
 		status_t result;
 		wait_for_thread(server->thread, &result);
 	}
+	// Only now: the server would make its socket again.
+	unregister_app(server->folder, current_team());
 	close(server->listenFd);
 	close(server->wake[0]);
 	close(server->wake[1]);
+	if (server->watch >= 0)
+		close(server->watch);
 	delete server;
 	sExitTeam = -1;
 }
