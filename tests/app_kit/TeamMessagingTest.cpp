@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <signal.h>
 #include <string.h>
 #include <sys/socket.h>
@@ -45,6 +46,18 @@ connect_raw(pid_t team)
 		return -1;
 	}
 	return fd;
+}
+
+std::string
+folder_listing()
+{
+	std::string listing = "in " + app_folder_path() + ":";
+	if (DIR* folder = opendir(app_folder_path().c_str())) {
+		while (dirent* entry = readdir(folder))
+			listing += std::string(" ") + entry->d_name;
+		closedir(folder);
+	}
+	return listing + "\n";
 }
 
 std::string
@@ -269,7 +282,7 @@ TEST(TeamMessaging, ARemovedFolderIsMadeAgainByTheProgramsThatRun)
 	bigtime_t deadline = system_time() + 10000000;
 	while (!be_roster->IsRunning(kPeerSignature) && system_time() < deadline)
 		snooze(10000);
-	ASSERT_TRUE(be_roster->IsRunning(kPeerSignature));
+	ASSERT_TRUE(be_roster->IsRunning(kPeerSignature)) << folder_listing() << peer.Errors();
 	BMessage reply;
 	BMessage request = ping("back again");
 	ASSERT_EQ(BMessenger(kPeerSignature).SendMessage(&request, &reply), B_OK);

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+extern char** environ;
+
 const char* kPeerSignature = "application/x-vnd.Murmelo-team-peer";
 
 namespace {
@@ -75,15 +77,21 @@ TeamPeer::TeamPeer(const std::vector<std::string>& arguments, const char* signat
 	int ready[2];
 	if (pipe2(ready, O_CLOEXEC) != 0)
 		return;
+	// Everything the child needs is made before the fork: between fork and
+	// exec it only calls what is safe there.
 	std::string variable = "BE_LAUNCH_FD=" + std::to_string(ready[1]);
+	std::vector<char*> environment;
+	for (char** entry = environ; *entry != NULL; entry++)
+		environment.push_back(*entry);
+	environment.push_back(variable.data());
+	environment.push_back(NULL);
 	fPid = fork();
 	if (fPid == 0) {
 		int errors = open(fErrorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 		if (errors >= 0)
 			dup2(errors, 2);
 		fcntl(ready[1], F_SETFD, 0);
-		putenv(variable.data());
-		execv(pointers[0], pointers.data());
+		execve(pointers[0], pointers.data(), environment.data());
 		_exit(127);
 	}
 	close(ready[1]);

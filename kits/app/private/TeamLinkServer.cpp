@@ -44,14 +44,24 @@ struct Server {
 std::mutex& sServerLock = *new std::mutex;
 Server* sServer = NULL;
 // What atexit() removes when a program ends without deleting its application.
+std::mutex& sExitLock = *new std::mutex;
 BString& sExitFolder = *new BString;
 team_id sExitTeam = -1;
 
 void
 remove_at_exit()
 {
+	std::lock_guard<std::mutex> guard(sExitLock);
 	if (sExitTeam == current_team() && sExitFolder.Length() > 0)
 		unregister_app(sExitFolder, sExitTeam);
+}
+
+void
+set_exit_folder(const BString& folder, team_id team)
+{
+	std::lock_guard<std::mutex> guard(sExitLock);
+	sExitFolder = folder;
+	sExitTeam = team;
 }
 
 void
@@ -195,7 +205,7 @@ listen_again(Server& server)
 	if (app_folder(&folder) != B_OK)
 		return;
 	server.folder = folder;
-	sExitFolder = folder;
+	set_exit_folder(folder, current_team());
 	listen_at(server);
 }
 
@@ -307,13 +317,12 @@ start_team_link(BApplication* app)
 		return;
 	}
 
+	set_exit_folder(folder, current_team());
 	server->thread = spawn_thread(serve, "team link", B_NORMAL_PRIORITY, server.get());
 	resume_thread(server->thread);
 	sServer = server.release();
 
 	static bool exitHook = false;
-	sExitFolder = folder;
-	sExitTeam = current_team();
 	if (!exitHook) {
 		exitHook = true;
 		atexit(remove_at_exit);
@@ -352,7 +361,7 @@ stop_team_link()
 	if (server->watch >= 0)
 		close(server->watch);
 	delete server;
-	sExitTeam = -1;
+	set_exit_folder(BString(), -1);
 }
 
 bool
