@@ -507,13 +507,9 @@ BLooper::_ResolveSpecifiers(BHandler* handler, BMessage* message)
 		if (next == NULL)
 			return NULL;
 		if (next->Looper() != this) {
-			// Another looper's handler: it resolves the rest itself.
-			if (BPrivate::forward_message(message, next->Looper(), next) != B_OK) {
-				BMessage reply(B_MESSAGE_NOT_UNDERSTOOD);
-				reply.AddInt32("error", B_BAD_VALUE);
-				reply.AddString("message", "The target of the specifier is gone");
-				message->SendReply(&reply);
-			}
+			// Another looper's handler resolves the rest itself. If that
+			// looper is gone, the dropped copy answers B_NO_REPLY.
+			BPrivate::forward_message(message, next->Looper(), next);
 			return NULL;
 		}
 		int32 after = -1;
@@ -537,12 +533,7 @@ forward_message(BMessage* message, BLooper* looper, BHandler* handler)
 	BMessage* copy = new BMessage(*message);
 	MessageDelivery::MoveDelivery(message, copy);
 	MessageDelivery::SetTarget(copy, handler != NULL ? handler->_Token() : -1, handler == NULL);
-	status_t status = looper->_PostOwned(copy);
-	if (status != B_OK) {
-		// _PostOwned has dropped the copy and with it the duty to reply.
-		return status;
-	}
-	return B_OK;
+	return looper->_PostOwned(copy);
 }
 
 } // namespace BPrivate
