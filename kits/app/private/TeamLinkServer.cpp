@@ -267,23 +267,42 @@ serve(void* data)
 	return B_OK;
 }
 
-// Tells a launching roster that the application can be reached now.
+// The pipe a launching roster waits on, taken from the environment at once
+// so that children we start before we are ready neither inherit it nor
+// answer for us.
+std::mutex& sLaunchLock = *new std::mutex;
+int sLaunchFd = -1;
+
 void
-notify_launcher()
+claim_launch_fd()
 {
+	std::lock_guard<std::mutex> guard(sLaunchLock);
 	const char* value = getenv("BE_LAUNCH_FD");
 	if (value == NULL)
 		return;
 	int fd = atoi(value);
 	unsetenv("BE_LAUNCH_FD");
-	if (fd <= 2)
+	if (fd <= 2 || fcntl(fd, F_SETFD, FD_CLOEXEC) != 0)
+		return;
+	if (sLaunchFd >= 0)
+		close(sLaunchFd);
+	sLaunchFd = fd;
+}
+
+// Tells a launching roster that the application can be reached now.
+void
+notify_launcher()
+{
+	std::lock_guard<std::mutex> guard(sLaunchLock);
+	if (sLaunchFd < 0)
 		return;
 	char byte = 'r';
 	ssize_t written;
 	do
-		written = write(fd, &byte, 1);
+		written = write(sLaunchFd, &byte, 1);
 	while (written < 0 && errno == EINTR);
-	close(fd);
+	close(sLaunchFd);
+	sLaunchFd = -1;
 }
 
 } // namespace
@@ -291,6 +310,7 @@ notify_launcher()
 void
 start_team_link(BApplication* app)
 {
+	claim_launch_fd();
 	std::lock_guard<std::mutex> guard(sServerLock);
 	if (sServer != NULL)
 		return;
