@@ -3,6 +3,7 @@
 #include <HostPath.h>
 
 #include "AppPrivate.h"
+#include "TeamLink.h"
 
 #include <Autolock.h>
 
@@ -71,6 +72,7 @@ BApplication::BApplication(const char* signature, status_t* error) : BLooper(sig
 BApplication::~BApplication()
 {
 	if (be_app == this) {
+		BPrivate::stop_team_link();
 		be_app = NULL;
 		be_app_messenger = BMessenger();
 	}
@@ -95,6 +97,8 @@ BApplication::Run()
 		PostMessage(&argv);
 	}
 	PostMessage(B_READY_TO_RUN);
+	// A launcher's message comes after these.
+	BPrivate::team_link_ready();
 
 	_Loop();
 	_UnlockFully();
@@ -172,6 +176,8 @@ BApplication::Pulse()
 void
 BApplication::MessageReceived(BMessage* message)
 {
+	if (_HandleProperty(message))
+		return;
 	BLooper::MessageReceived(message);
 }
 
@@ -302,6 +308,9 @@ BApplication::_Init(const char* signature, status_t* error)
 		fprintf(stderr, "BApplication: bad signature \"%s\"\n", signature != NULL ? signature : "");
 	be_app = this;
 	be_app_messenger = BMessenger(this);
+	// Other programs of the user reach an application by its signature.
+	if (fInitStatus == B_OK)
+		BPrivate::start_team_link(this);
 }
 
 void

@@ -33,6 +33,9 @@ public:
 
 	void MessageReceived(BMessage* message) override;
 	void DispatchMessage(BMessage* message, BHandler* handler) override;
+	BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier, int32 what,
+		const char* property) override;
+	status_t GetSupportedSuites(BMessage* data) override;
 
 	void SetPulseRate(bigtime_t rate);
 	bigtime_t PulseRate() const { return fPulseRate; }
@@ -49,6 +52,7 @@ public:
 
 private:
 	void _Init(const char* signature, status_t* error);
+	bool _HandleProperty(BMessage* message);
 	void _StartSignalWatcher();
 	static status_t _SignalWatcher(void* data);
 

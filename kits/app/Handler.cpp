@@ -6,6 +6,7 @@
 #include "AppPrivate.h"
 
 #include <map>
+#include <string.h>
 
 namespace BPrivate {
 
@@ -84,6 +85,8 @@ BHandler::Instantiate(BMessage* archive)
 void
 BHandler::MessageReceived(BMessage* message)
 {
+	if (_ScriptingReceived(message))
+		return;
 	if (fNextHandler != NULL) {
 		fNextHandler->MessageReceived(message);
 		return;
@@ -91,8 +94,63 @@ BHandler::MessageReceived(BMessage* message)
 	if (message->IsSourceWaiting()) {
 		BMessage reply(B_MESSAGE_NOT_UNDERSTOOD);
 		reply.AddInt32("error", B_BAD_SCRIPT_SYNTAX);
+		reply.AddString("message", "Didn't understand the specifier(s)");
 		message->SendReply(&reply);
 	}
+}
+
+BHandler*
+BHandler::ResolveSpecifier(BMessage* message, int32, BMessage*, int32 what, const char* property)
+{
+	if (what == B_DIRECT_SPECIFIER && message->what == B_GET_PROPERTY
+		&& (strcmp(property, "Suites") == 0 || strcmp(property, "Messenger") == 0
+			|| strcmp(property, "InternalName") == 0))
+		return this;
+	BMessage reply(B_MESSAGE_NOT_UNDERSTOOD);
+	reply.AddInt32("error", B_BAD_SCRIPT_SYNTAX);
+	reply.AddString("message", "Didn't understand the specifier(s)");
+	message->SendReply(&reply);
+	return NULL;
+}
+
+status_t
+BHandler::GetSupportedSuites(BMessage* data)
+{
+	if (data == NULL)
+		return B_BAD_VALUE;
+	return data->AddString("suites", "suite/vnd.Be-handler");
+}
+
+bool
+BHandler::_ScriptingReceived(BMessage* message)
+{
+	if (message->what == B_GET_SUPPORTED_SUITES) {
+		BMessage reply(B_REPLY);
+		status_t status = GetSupportedSuites(&reply);
+		reply.AddInt32("error", status);
+		message->SendReply(&reply);
+		return true;
+	}
+	int32 index;
+	BMessage specifier;
+	int32 what;
+	const char* property;
+	if (message->what != B_GET_PROPERTY
+		|| message->GetCurrentSpecifier(&index, &specifier, &what, &property) != B_OK
+		|| what != B_DIRECT_SPECIFIER)
+		return false;
+	BMessage reply(B_REPLY);
+	if (strcmp(property, "Suites") == 0)
+		GetSupportedSuites(&reply);
+	else if (strcmp(property, "Messenger") == 0)
+		reply.AddMessenger("result", BMessenger(this));
+	else if (strcmp(property, "InternalName") == 0)
+		reply.AddString("result", Name() != NULL ? Name() : "");
+	else
+		return false;
+	reply.AddInt32("error", B_OK);
+	message->SendReply(&reply);
+	return true;
 }
 
 void

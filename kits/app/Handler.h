@@ -18,6 +18,12 @@ public:
 
 	virtual void MessageReceived(BMessage* message);
 
+	// Scripting: picks the handler for the current specifier (popping it
+	// when it is used up), or answers the sender and returns NULL.
+	virtual BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier,
+		int32 what, const char* property);
+	virtual status_t GetSupportedSuites(BMessage* data);
+
 	BLooper* Looper() const { return fLooper; }
 	void SetName(const char* name);
 	const char* Name() const;
@@ -30,6 +36,10 @@ public:
 
 	// The handler's number in the process, by which messengers find it.
 	int32 _Token() const { return fToken; }
+
+protected:
+	// Answers the properties every handler has; false for anything else.
+	bool _ScriptingReceived(BMessage* message);
 
 private:
 	friend class BLooper;

@@ -3,6 +3,7 @@
 #include <Application.h>
 
 #include "AppPrivate.h"
+#include "MessageDelivery.h"
 
 #include <chrono>
 #include <set>
@@ -159,6 +160,33 @@ BLooper::_PostOwned(BMessage* message)
 	}
 	fQueue->AddMessage(message);
 	return B_OK;
+}
+
+BLooper*
+BLooper::_LooperForToken(int32 token)
+{
+	std::lock_guard<std::mutex> guard(looper_registry_lock());
+	for (const BLooper* looper : sLoopers) {
+		if (looper->_Token() == token)
+			return const_cast<BLooper*>(looper);
+	}
+	return NULL;
+}
+
+status_t
+BLooper::_PostToToken(int32 token, BMessage* message)
+{
+	std::lock_guard<std::mutex> guard(looper_registry_lock());
+	for (const BLooper* found : sLoopers) {
+		if (found->_Token() != token)
+			continue;
+		BLooper* looper = const_cast<BLooper*>(found);
+		if (looper->fTerminating)
+			return B_BAD_PORT_ID;
+		looper->fQueue->AddMessage(message);
+		return B_OK;
+	}
+	return B_BAD_PORT_ID;
 }
 
 bool
@@ -433,6 +461,10 @@ BLooper::_Loop()
 		BHandler* handler = _TargetFor(message);
 		if (handler != NULL) {
 			message->fWasDelivered = true;
+			if (message->HasSpecifiers())
+				handler = _ResolveSpecifiers(handler, message);
+		}
+		if (handler != NULL) {
 			fCurrentMessage = message;
 			DispatchMessage(message, handler);
 			delete fCurrentMessage;
@@ -462,6 +494,49 @@ BLooper::_LoopThread(void* data)
 		delete looper;
 	return B_OK;
 }
+
+BHandler*
+BLooper::_ResolveSpecifiers(BHandler* handler, BMessage* message)
+{
+	int32 index;
+	BMessage specifier;
+	int32 what;
+	const char* property;
+	while (message->GetCurrentSpecifier(&index, &specifier, &what, &property) == B_OK) {
+		BHandler* next = handler->ResolveSpecifier(message, index, &specifier, what, property);
+		if (next == NULL)
+			return NULL;
+		if (next->Looper() != this) {
+			// Another looper's handler resolves the rest itself. If that
+			// looper is gone, the dropped copy answers B_NO_REPLY.
+			BPrivate::forward_message(message, next->Looper(), next);
+			return NULL;
+		}
+		int32 after = -1;
+		message->GetCurrentSpecifier(&after);
+		bool popped = after != index;
+		handler = next;
+		// A handler that keeps the specifier takes the message itself.
+		if (!popped)
+			break;
+	}
+	return handler;
+}
+
+namespace BPrivate {
+
+status_t
+forward_message(BMessage* message, BLooper* looper, BHandler* handler)
+{
+	if (looper == NULL)
+		return B_BAD_VALUE;
+	BMessage* copy = new BMessage(*message);
+	MessageDelivery::MoveDelivery(message, copy);
+	MessageDelivery::SetTarget(copy, handler != NULL ? handler->_Token() : -1, handler == NULL);
+	return looper->_PostOwned(copy);
+}
+
+} // namespace BPrivate
 
 int32
 BLooper::_UnlockFully()

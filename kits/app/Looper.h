@@ -68,6 +68,11 @@ public:
 	static bool _IsValid(const BLooper* looper);
 	// Kit-private: finds the handler a message is for, or NULL.
 	BHandler* _TargetFor(BMessage* message);
+	// Kit-private: a live looper by its handler number, or NULL.
+	static BLooper* _LooperForToken(int32 token);
+	// Kit-private: posts an owned message to a looper known by number; on
+	// failure the caller keeps the message.
+	static status_t _PostToToken(int32 token, BMessage* message);
 
 protected:
 	// Runs the message loop on the calling thread until the looper quits.
@@ -84,6 +89,9 @@ protected:
 
 private:
 	static status_t _LoopThread(void* data);
+	// Follows a scripting message's specifiers to the handler that takes
+	// it; NULL when it was answered or sent on already.
+	BHandler* _ResolveSpecifiers(BHandler* handler, BMessage* message);
 
 	std::shared_ptr<BPrivate::LooperLock> fLock;
 	std::unique_ptr<BMessageQueue> fQueue;

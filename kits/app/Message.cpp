@@ -5,9 +5,12 @@
 #include <Messenger.h>
 
 #include "AppPrivate.h"
+#include "TeamLink.h"
 
 #include <stdio.h>
 #include <string.h>
+
+#include <unordered_set>
 
 namespace {
 
@@ -46,10 +49,13 @@ struct Reader {
 	}
 };
 
-void
-flatten_into(const BMessage& message, std::vector<uint8>& out);
-
 } // namespace
+
+namespace BPrivate {
+void flatten_message(const BMessage& message, std::vector<uint8>& out);
+}
+
+using BPrivate::flatten_message;
 
 BMessage::BMessage() : what(0)
 {
@@ -63,6 +69,7 @@ BMessage::BMessage(const BMessage& other)
 	: what(other.what),
 	  fFields(other.fFields),
 	  fIsReply(other.fIsReply),
+	  fCurrentSpecifier(other.fCurrentSpecifier),
 	  fWasDelivered(false),
 	  fPrevious(other.fPrevious)
 {
@@ -72,7 +79,7 @@ BMessage::~BMessage()
 {
 	// A synchronous sender must not wait for ever for a message that was
 	// dropped unanswered.
-	if (fReplySlot != nullptr && !fReplied) {
+	if ((fReplySlot != nullptr || fRemoteReply != nullptr) && !fReplied) {
 		BMessage noReply(B_NO_REPLY);
 		SendReply(&noReply);
 	}
@@ -86,6 +93,7 @@ BMessage::operator=(const BMessage& other)
 	what = other.what;
 	fFields = other.fFields;
 	fIsReply = other.fIsReply;
+	fCurrentSpecifier = other.fCurrentSpecifier;
 	fPrevious = other.fPrevious;
 	return *this;
 }
@@ -203,7 +211,7 @@ BMessage::Rename(const char* oldEntry, const char* newEntry)
 bool
 BMessage::IsSourceWaiting() const
 {
-	return fReplySlot != nullptr && !fReplied;
+	return (fReplySlot != nullptr || fRemoteReply != nullptr) && !fReplied;
 }
 
 BMessenger
@@ -212,6 +220,9 @@ BMessage::ReturnAddress() const
 	BMessenger messenger;
 	if (fReplyLooper != NULL)
 		messenger._SetTo(fReplyLooper, fReplyToken);
+	else if (fReturnTeam >= 0)
+		messenger._SetToTeam(fReturnTeam, fReturnLooper,
+			fReturnPreferred ? -1 : fReturnHandler);
 	return messenger;
 }
 
@@ -232,13 +243,19 @@ BMessage::SendReply(BMessage* reply, BHandler* replyTo, bigtime_t timeout)
 }
 
 status_t
-BMessage::SendReply(BMessage* reply, BMessenger replyTo, bigtime_t)
+BMessage::SendReply(BMessage* reply, BMessenger replyTo, bigtime_t timeout)
 {
 	if (reply == NULL)
 		return B_BAD_VALUE;
 	if (fReplied)
 		return B_DUPLICATE_REPLY;
 
+	if (fRemoteReply != nullptr) {
+		fReplied = true;
+		std::shared_ptr<BPrivate::RemoteReply> remote = fRemoteReply;
+		return remote->Send(reply, replyTo._TeamForReply(), replyTo._LooperToken(),
+			replyTo._HandlerToken(), replyTo._HandlerToken() < 0, NULL, timeout, 0);
+	}
 	if (fReplySlot != nullptr) {
 		fReplied = true;
 		std::shared_ptr<BPrivate::ReplySlot> slot = fReplySlot;
@@ -247,9 +264,14 @@ BMessage::SendReply(BMessage* reply, BMessenger replyTo, bigtime_t)
 			slot->reply = *reply;
 			slot->reply.fIsReply = true;
 			slot->reply.fPrevious = std::make_shared<BMessage>(*this);
-			if (replyTo.IsValid()) {
+			if (replyTo._Looper() != NULL) {
 				slot->reply.fReplyLooper = replyTo._Looper();
 				slot->reply.fReplyToken = replyTo._HandlerToken();
+			} else if (replyTo._TeamForReply() >= 0) {
+				slot->reply.fReturnTeam = replyTo._TeamForReply();
+				slot->reply.fReturnLooper = replyTo._LooperToken();
+				slot->reply.fReturnHandler = replyTo._HandlerToken();
+				slot->reply.fReturnPreferred = replyTo._HandlerToken() < 0;
 			}
 			slot->replied = true;
 		}
@@ -264,7 +286,7 @@ BMessage::SendReply(BMessage* reply, BMessenger replyTo, bigtime_t)
 	BMessage copy(*reply);
 	copy.fIsReply = true;
 	copy.fPrevious = std::make_shared<BMessage>(*this);
-	return target.SendMessage(&copy, replyTo);
+	return target.SendMessage(&copy, replyTo, timeout);
 }
 
 status_t
@@ -275,20 +297,56 @@ BMessage::SendReply(uint32 command, BMessage* replyToReply)
 }
 
 status_t
-BMessage::SendReply(BMessage* reply, BMessage* replyToReply, bigtime_t, bigtime_t)
+BMessage::SendReply(BMessage* reply, BMessage* replyToReply, bigtime_t sendTimeout,
+	bigtime_t replyTimeout)
 {
-	// Replies to replies would need the sender to wait on its own message;
-	// none of our programs asks for them.
-	if (replyToReply != NULL)
-		replyToReply->what = B_NO_REPLY;
-	return SendReply(reply, (BHandler*)NULL);
+	if (replyToReply == NULL)
+		return SendReply(reply, (BHandler*)NULL, sendTimeout);
+	if (reply == NULL)
+		return B_BAD_VALUE;
+	if (fReplied)
+		return B_DUPLICATE_REPLY;
+
+	if (fRemoteReply != nullptr) {
+		fReplied = true;
+		std::shared_ptr<BPrivate::RemoteReply> remote = fRemoteReply;
+		return remote->Send(reply, -1, -1, -1, false, replyToReply, sendTimeout, replyTimeout);
+	}
+	if (fReplySlot != nullptr) {
+		// The sender gets a reply it can answer; we wait for that answer
+		// as a sender would.
+		fReplied = true;
+		auto answer = std::make_shared<BPrivate::ReplySlot>();
+		std::shared_ptr<BPrivate::ReplySlot> slot = fReplySlot;
+		{
+			std::lock_guard<std::mutex> guard(slot->lock);
+			slot->reply = *reply;
+			slot->reply.fIsReply = true;
+			slot->reply.fPrevious = std::make_shared<BMessage>(*this);
+			slot->waiting = answer;
+			slot->replied = true;
+		}
+		slot->done.notify_all();
+		return BPrivate::wait_for_reply(answer, replyToReply, replyTimeout);
+	}
+
+	// Sent without waiting: the reply goes to the return address as a
+	// message of its own, and we wait for its answer.
+	BMessenger target = ReturnAddress();
+	if (!target.IsValid())
+		return B_BAD_REPLY;
+	fReplied = true;
+	BMessage copy(*reply);
+	copy.fIsReply = true;
+	copy.fPrevious = std::make_shared<BMessage>(*this);
+	return target.SendMessage(&copy, replyToReply, sendTimeout, replyTimeout);
 }
 
 ssize_t
 BMessage::FlattenedSize() const
 {
 	std::vector<uint8> out;
-	flatten_into(*this, out);
+	flatten_message(*this, out);
 	return (ssize_t)out.size();
 }
 
@@ -298,7 +356,7 @@ BMessage::Flatten(char* buffer, ssize_t size) const
 	if (buffer == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> out;
-	flatten_into(*this, out);
+	flatten_message(*this, out);
 	if ((ssize_t)out.size() > size)
 		return B_BUFFER_OVERFLOW;
 	memcpy(buffer, out.data(), out.size());
@@ -311,7 +369,7 @@ BMessage::Flatten(BDataIO* stream, ssize_t* size) const
 	if (stream == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> out;
-	flatten_into(*this, out);
+	flatten_message(*this, out);
 	ssize_t written = stream->Write(out.data(), out.size());
 	if (written < 0)
 		return (status_t)written;
@@ -345,9 +403,13 @@ BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 	if (!reader.Get32(&total) || total > (size_t)size || !reader.Get32(&newWhat)
 		|| !reader.Get32(&fieldCount))
 		return B_BAD_DATA;
+	// A total shorter than the header would let the reader run past the end.
+	if (total < reader.at)
+		return B_BAD_DATA;
 	reader.size = total;
 
 	std::vector<Field> fields;
+	std::unordered_set<std::string> names;
 	for (uint32 f = 0; f < fieldCount; f++) {
 		Field field;
 		uint32 nameLength, type, fixed, itemCount;
@@ -358,10 +420,19 @@ BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 		field.name.assign((const char*)name, nameLength);
 		field.type = type;
 		field.fixedSize = fixed != 0;
+		// Only what AddData() could have made: a name without NULs, used
+		// once, a real type, at least one item, fixed sizes alike.
+		if (nameLength == 0 || memchr(name, 0, nameLength) != NULL || type == B_ANY_TYPE
+			|| itemCount == 0)
+			return B_BAD_DATA;
+		if (!names.insert(field.name).second)
+			return B_BAD_DATA;
 		for (uint32 i = 0; i < itemCount; i++) {
 			uint32 itemSize;
 			const uint8* bytes;
 			if (!reader.Get32(&itemSize) || !reader.GetBytes(itemSize, &bytes))
+				return B_BAD_DATA;
+			if (field.fixedSize && i > 0 && itemSize != field.items.front().size())
 				return B_BAD_DATA;
 			field.items.emplace_back(bytes, bytes + itemSize);
 		}
@@ -480,17 +551,25 @@ BMessage::FindPointer(const char* name, int32 index, void** pointer) const
 
 namespace {
 
+// A messenger as it travels: its team, looper and handler by number.
 struct FlatMessenger {
-	BLooper* looper;
-	int32 token;
+	int32 team;
+	int32 looper;
+	int32 handler;
 };
+
+FlatMessenger
+flat_messenger(const BMessenger& messenger)
+{
+	return {messenger._TeamForReply(), messenger._LooperToken(), messenger._HandlerToken()};
+}
 
 } // namespace
 
 status_t
 BMessage::AddMessenger(const char* name, BMessenger messenger)
 {
-	FlatMessenger flat = {messenger._Looper(), messenger._HandlerToken()};
+	FlatMessenger flat = flat_messenger(messenger);
 	return AddData(name, B_MESSENGER_TYPE, &flat, sizeof(flat), true);
 }
 
@@ -508,7 +587,7 @@ BMessage::FindMessenger(const char* name, int32 index, BMessenger* messenger) co
 	FlatMessenger flat;
 	status_t status = _FindFixed(name, B_MESSENGER_TYPE, index, &flat, sizeof(flat));
 	if (status == B_OK)
-		messenger->_SetTo(flat.looper, flat.token);
+		messenger->_SetToTeam(flat.team, flat.looper, flat.handler);
 	return status;
 }
 
@@ -564,7 +643,7 @@ BMessage::AddMessage(const char* name, const BMessage* message)
 	if (message == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> flat;
-	flatten_into(*message, flat);
+	flatten_message(*message, flat);
 	return AddData(name, B_MESSAGE_TYPE, flat.data(), flat.size(), false);
 }
 
@@ -772,7 +851,7 @@ BMessage::ReplacePointer(const char* name, const void* pointer)
 status_t
 BMessage::ReplaceMessenger(const char* name, BMessenger messenger)
 {
-	FlatMessenger flat = {messenger._Looper(), messenger._HandlerToken()};
+	FlatMessenger flat = flat_messenger(messenger);
 	return _Replace(name, B_MESSENGER_TYPE, 0, &flat, sizeof(flat));
 }
 
@@ -795,7 +874,7 @@ BMessage::ReplaceMessage(const char* name, const BMessage* message)
 	if (message == NULL)
 		return B_BAD_VALUE;
 	std::vector<uint8> flat;
-	flatten_into(*message, flat);
+	flatten_message(*message, flat);
 	return _Replace(name, B_MESSAGE_TYPE, 0, flat.data(), flat.size());
 }
 
@@ -939,12 +1018,17 @@ BMessage::_ClearDelivery()
 	fReplyToken = -1;
 	fReplied = false;
 	fReplySlot.reset();
+	fSourceRemote = false;
+	fReturnTeam = fReturnLooper = fReturnHandler = -1;
+	fReturnPreferred = false;
+	fRemoteReply.reset();
 }
 
-namespace {
+namespace BPrivate {
 
+// Appends the message's flat form to what is already there.
 void
-flatten_into(const BMessage& message, std::vector<uint8>& out)
+flatten_message(const BMessage& message, std::vector<uint8>& out)
 {
 	size_t start = out.size();
 	put32(out, kFlatMagic);
@@ -977,4 +1061,4 @@ flatten_into(const BMessage& message, std::vector<uint8>& out)
 	memcpy(out.data() + start + 4, &total, 4);
 }
 
-} // namespace
+} // namespace BPrivate

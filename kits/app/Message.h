@@ -20,8 +20,22 @@ struct entry_ref;
 
 namespace BPrivate {
 struct ReplySlot;
+struct RemoteReply;
 struct MessageDelivery;
 } // namespace BPrivate
+
+// Kinds of scripting specifiers.
+enum {
+	B_NO_SPECIFIER = 0,
+	B_DIRECT_SPECIFIER = 1,
+	B_INDEX_SPECIFIER,
+	B_REVERSE_INDEX_SPECIFIER,
+	B_RANGE_SPECIFIER,
+	B_REVERSE_RANGE_SPECIFIER,
+	B_NAME_SPECIFIER,
+	B_ID_SPECIFIER,
+	B_SPECIFIERS_END = 128,
+};
 
 // A command with named, typed fields. Messages are copied when they are
 // posted; the sender keeps its own.
@@ -50,7 +64,7 @@ public:
 	// Delivery
 	bool WasDelivered() const { return fWasDelivered; }
 	bool IsSourceWaiting() const;
-	bool IsSourceRemote() const { return false; }
+	bool IsSourceRemote() const { return fSourceRemote; }
 	BMessenger ReturnAddress() const;
 	const BMessage* Previous() const { return fPrevious.get(); }
 	bool WasDropped() const { return false; }
@@ -188,7 +202,17 @@ public:
 	bool GetBool(const char* name, bool defaultValue = false) const;
 	float GetFloat(const char* name, float defaultValue) const;
 
-	// Scripting specifiers are not supported by this kit.
+	// Scripting: specifiers are a stack; the last one added is resolved first.
+	status_t AddSpecifier(const char* property);
+	status_t AddSpecifier(const char* property, int32 index);
+	status_t AddSpecifier(const char* property, int32 index, int32 range);
+	status_t AddSpecifier(const char* property, const char* name);
+	status_t AddSpecifier(const BMessage* specifier);
+	status_t SetCurrentSpecifier(int32 index);
+	status_t GetCurrentSpecifier(int32* index, BMessage* specifier = NULL, int32* what = NULL,
+		const char** property = NULL) const;
+	bool HasSpecifiers() const;
+	status_t PopSpecifier();
 
 private:
 	friend class BLooper;
@@ -215,6 +239,8 @@ private:
 
 	std::vector<Field> fFields;
 	bool fIsReply = false;
+	int32 fCurrentSpecifier = -1;
+	mutable std::string fPropertyCache;
 	bool fWasDelivered = false;
 	std::shared_ptr<BMessage> fPrevious;
 
@@ -225,6 +251,13 @@ private:
 	int32 fReplyToken = -1;
 	bool fReplied = false;
 	std::shared_ptr<BPrivate::ReplySlot> fReplySlot;
+	// From another team: where replies go, and the sender waiting for one.
+	bool fSourceRemote = false;
+	int32 fReturnTeam = -1;
+	int32 fReturnLooper = -1;
+	int32 fReturnHandler = -1;
+	bool fReturnPreferred = false;
+	std::shared_ptr<BPrivate::RemoteReply> fRemoteReply;
 };
 
 #endif

@@ -5,6 +5,9 @@
 #include <Looper.h>
 
 #include "AppPrivate.h"
+#include "AppRegistry.h"
+#include "MessageDelivery.h"
+#include "TeamLink.h"
 
 #include <chrono>
 #include <strings.h>
@@ -15,13 +18,30 @@ BMessenger::BMessenger()
 
 BMessenger::BMessenger(const char* signature, team_id team, status_t* result)
 {
-	status_t status = B_BAD_VALUE;
-	// Only the application of this process can be reached.
-	if (signature != NULL && be_app != NULL && strcasecmp(signature, be_app->Signature()) == 0
-		&& (team < 0 || team == current_team())) {
-		fLooper = be_app;
-		fHandlerToken = be_app->_Token();
-		status = B_OK;
+	status_t status = B_OK;
+	if (signature == NULL && team < 0)
+		status = B_BAD_TYPE;
+	else if (be_app != NULL && (team < 0 || team == current_team())
+		&& (signature == NULL || strcasecmp(signature, be_app->Signature()) == 0))
+		_SetTo(be_app, be_app->_Token());
+	else if (team == current_team())
+		status = B_MISMATCHED_VALUES;
+	else {
+		// The oldest running application of that signature, or the team.
+		status = team < 0 ? B_BAD_VALUE : B_BAD_TEAM_ID;
+		for (const BPrivate::RegisteredApp& app : BPrivate::registered_apps()) {
+			if (team >= 0 && app.team != team)
+				continue;
+			if (signature != NULL && strcasecmp(signature, app.signature.String()) != 0) {
+				if (team < 0)
+					continue;
+				status = B_MISMATCHED_VALUES;
+				break;
+			}
+			_SetToTeam(app.team, app.looperToken, -1);
+			status = B_OK;
+			break;
+		}
 	}
 	if (result != NULL)
 		*result = status;
@@ -35,14 +55,11 @@ BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t*
 			status = B_MISMATCHED_VALUES;
 		else if (looper != NULL && handler->Looper() != looper)
 			status = B_MISMATCHED_VALUES;
-		else {
-			fLooper = handler->Looper();
-			fHandlerToken = handler->_Token();
-		}
-	} else if (looper != NULL) {
-		fLooper = const_cast<BLooper*>(looper);
-		fHandlerToken = -1;
-	} else
+		else
+			_SetTo(handler->Looper(), handler->_Token());
+	} else if (looper != NULL)
+		_SetTo(const_cast<BLooper*>(looper), -1);
+	else
 		status = B_BAD_VALUE;
 	if (result != NULL)
 		*result = status;
@@ -51,15 +68,17 @@ BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t*
 bool
 BMessenger::operator==(const BMessenger& other) const
 {
-	return fLooper == other.fLooper && fHandlerToken == other.fHandlerToken;
+	return fLooper == other.fLooper && fLooperToken == other.fLooperToken
+		&& fHandlerToken == other.fHandlerToken && fTeam == other.fTeam;
 }
 
 BHandler*
 BMessenger::Target(BLooper** looper) const
 {
+	bool valid = fTeam < 0 && IsValid();
 	if (looper != NULL)
-		*looper = IsValid() ? fLooper : NULL;
-	if (!IsValid() || fHandlerToken < 0)
+		*looper = valid ? fLooper : NULL;
+	if (!valid || fHandlerToken < 0)
 		return NULL;
 	return BPrivate::handler_for_token(fHandlerToken);
 }
@@ -73,7 +92,7 @@ BMessenger::LockTarget() const
 status_t
 BMessenger::LockTargetWithTimeout(bigtime_t timeout) const
 {
-	if (fLooper == NULL)
+	if (fLooper == NULL || fTeam >= 0)
 		return B_BAD_VALUE;
 	return fLooper->LockWithTimeout(timeout);
 }
@@ -81,12 +100,16 @@ BMessenger::LockTargetWithTimeout(bigtime_t timeout) const
 bool
 BMessenger::IsValid() const
 {
+	if (fTeam >= 0)
+		return BPrivate::team_is_registered(fTeam);
 	return fLooper != NULL && BLooper::_IsValid(fLooper);
 }
 
 team_id
 BMessenger::Team() const
 {
+	if (fTeam >= 0)
+		return fTeam;
 	return IsValid() ? current_team() : -1;
 }
 
@@ -98,24 +121,20 @@ BMessenger::SendMessage(uint32 command, BHandler* replyTo) const
 }
 
 status_t
-BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t) const
+BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t timeout) const
 {
-	BLooper* replyLooper = NULL;
-	int32 replyToken = -1;
-	if (replyTo != NULL && replyTo->Looper() != NULL) {
-		replyLooper = replyTo->Looper();
-		replyToken = replyTo->_Token();
-	} else if (be_app != NULL) {
-		replyLooper = be_app;
-		replyToken = be_app->_Token();
-	}
-	return _Send(message, replyLooper, replyToken, NULL, 0);
+	BMessenger replyAddress;
+	if (replyTo != NULL && replyTo->Looper() != NULL)
+		replyAddress._SetTo(replyTo->Looper(), replyTo->_Token());
+	else if (be_app != NULL)
+		replyAddress._SetTo(be_app, be_app->_Token());
+	return _Send(message, replyAddress, NULL, timeout, 0);
 }
 
 status_t
-BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t) const
+BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t timeout) const
 {
-	return _Send(message, replyTo._Looper(), replyTo._HandlerToken(), NULL, 0);
+	return _Send(message, replyTo, NULL, timeout, 0);
 }
 
 status_t
@@ -126,28 +145,75 @@ BMessenger::SendMessage(uint32 command, BMessage* reply) const
 }
 
 status_t
-BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t, bigtime_t replyTimeout) const
+BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t deliveryTimeout,
+	bigtime_t replyTimeout) const
 {
 	if (reply == NULL)
 		return B_BAD_VALUE;
-	if (fLooper != NULL && fLooper->Thread() == find_thread(NULL))
+	if (fTeam < 0 && fLooper != NULL && fLooper->Thread() == find_thread(NULL))
 		return B_WOULD_BLOCK;
-	return _Send(message, NULL, -1, reply, replyTimeout);
+	return _Send(message, BMessenger(), reply, deliveryTimeout, replyTimeout);
+}
+
+team_id
+BMessenger::_TeamForReply() const
+{
+	if (fTeam >= 0)
+		return fTeam;
+	return fLooper != NULL ? current_team() : -1;
 }
 
 void
 BMessenger::_SetTo(BLooper* looper, int32 handlerToken)
 {
+	fTeam = -1;
 	fLooper = looper;
+	fLooperToken = looper != NULL ? looper->_Token() : -1;
 	fHandlerToken = handlerToken;
 }
 
+void
+BMessenger::_SetToTeam(team_id team, int32 looperToken, int32 handlerToken)
+{
+	if (team == current_team()) {
+		BLooper* looper = BLooper::_LooperForToken(looperToken);
+		_SetTo(looper, looper != NULL ? handlerToken : -1);
+		return;
+	}
+	fLooper = NULL;
+	fTeam = team >= 0 ? team : -1;
+	fLooperToken = fTeam >= 0 ? looperToken : -1;
+	fHandlerToken = fTeam >= 0 ? handlerToken : -1;
+}
+
+namespace BPrivate {
+
 status_t
-BMessenger::_Send(BMessage* message, BLooper* replyLooper, int32 replyToken, BMessage* reply,
-	bigtime_t replyTimeout) const
+wait_for_reply(const std::shared_ptr<ReplySlot>& slot, BMessage* reply, bigtime_t timeout)
+{
+	std::unique_lock<std::mutex> guard(slot->lock);
+	auto done = [&] { return slot->replied; };
+	if (timeout == B_INFINITE_TIMEOUT || timeout < 0)
+		slot->done.wait(guard, done);
+	else if (!slot->done.wait_for(guard, std::chrono::microseconds(timeout), done))
+		return B_TIMED_OUT;
+	MessageDelivery::TakeSlotReply(reply, slot->reply, slot->waiting);
+	return B_OK;
+}
+
+} // namespace BPrivate
+
+status_t
+BMessenger::_Send(BMessage* message, const BMessenger& replyTo, BMessage* reply,
+	bigtime_t deliveryTimeout, bigtime_t replyTimeout) const
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
+	if (fTeam >= 0) {
+		return BPrivate::send_to_team(fTeam, fLooperToken, fHandlerToken, fHandlerToken < 0,
+			*message, replyTo._TeamForReply(), replyTo._LooperToken(), replyTo._HandlerToken(),
+			replyTo._HandlerToken() < 0, reply, deliveryTimeout, replyTimeout);
+	}
 	if (fLooper == NULL)
 		return B_BAD_PORT_ID;
 
@@ -156,8 +222,15 @@ BMessenger::_Send(BMessage* message, BLooper* replyLooper, int32 replyToken, BMe
 		copy->fTargetToken = fHandlerToken;
 	else
 		copy->fPreferred = true;
-	copy->fReplyLooper = replyLooper;
-	copy->fReplyToken = replyToken;
+	if (replyTo.fTeam >= 0) {
+		copy->fReturnTeam = replyTo.fTeam;
+		copy->fReturnLooper = replyTo.fLooperToken;
+		copy->fReturnHandler = replyTo.fHandlerToken;
+		copy->fReturnPreferred = replyTo.fHandlerToken < 0;
+	} else {
+		copy->fReplyLooper = replyTo.fLooper;
+		copy->fReplyToken = replyTo.fHandlerToken;
+	}
 
 	std::shared_ptr<BPrivate::ReplySlot> slot;
 	if (reply != NULL) {
@@ -168,16 +241,5 @@ BMessenger::_Send(BMessage* message, BLooper* replyLooper, int32 replyToken, BMe
 	status_t status = fLooper->_PostOwned(copy);
 	if (status != B_OK || slot == nullptr)
 		return status;
-
-	std::unique_lock<std::mutex> guard(slot->lock);
-	auto done = [&] { return slot->replied; };
-	if (replyTimeout == B_INFINITE_TIMEOUT)
-		slot->done.wait(guard, done);
-	else if (!slot->done.wait_for(guard, std::chrono::microseconds(replyTimeout), done))
-		return B_TIMED_OUT;
-	*reply = slot->reply;
-	reply->fIsReply = true;
-	reply->fReplyLooper = slot->reply.fReplyLooper;
-	reply->fReplyToken = slot->reply.fReplyToken;
-	return B_OK;
+	return BPrivate::wait_for_reply(slot, reply, replyTimeout);
 }

@@ -8,7 +8,7 @@ class BHandler;
 class BLooper;
 
 // An address for messages: a looper, and in it a handler or its preferred
-// handler. Only loopers of this process can be reached.
+// handler, in this team or in another one of the same user.
 class BMessenger {
 public:
 	BMessenger();
@@ -21,7 +21,7 @@ public:
 	bool operator==(const BMessenger& other) const;
 	bool operator!=(const BMessenger& other) const { return !(*this == other); }
 
-	bool IsTargetLocal() const { return true; }
+	bool IsTargetLocal() const { return fTeam < 0; }
 	BHandler* Target(BLooper** looper) const;
 	bool LockTarget() const;
 	status_t LockTargetWithTimeout(bigtime_t timeout) const;
@@ -41,14 +41,23 @@ public:
 	// Kit-private
 	BLooper* _Looper() const { return fLooper; }
 	int32 _HandlerToken() const { return fHandlerToken; }
+	int32 _LooperToken() const { return fLooperToken; }
+	// The team a reply to this address goes to; -1 when it goes nowhere.
+	team_id _TeamForReply() const;
 	void _SetTo(BLooper* looper, int32 handlerToken);
+	// A handler (or, with -1, the preferred handler) of a looper by number,
+	// in any team.
+	void _SetToTeam(team_id team, int32 looperToken, int32 handlerToken);
 
 private:
-	status_t _Send(BMessage* message, BLooper* replyLooper, int32 replyToken,
-		BMessage* reply, bigtime_t replyTimeout) const;
+	status_t _Send(BMessage* message, const BMessenger& replyTo, BMessage* reply,
+		bigtime_t deliveryTimeout, bigtime_t replyTimeout) const;
 
 	BLooper* fLooper = NULL;
+	int32 fLooperToken = -1;
 	int32 fHandlerToken = -1;
+	// Another team's looper is known by number only.
+	team_id fTeam = -1;
 };
 
 #endif

@@ -2,6 +2,7 @@
 #define _ROSTER_H
 
 #include <Entry.h>
+#include <List.h>
 #include <Messenger.h>
 #include <OS.h>
 
@@ -24,14 +25,32 @@ struct app_info {
 	char signature[B_MIME_TYPE_LENGTH];
 };
 
-// Knows the applications that run. Here that is the one of this process.
+// Knows the applications of this user that run, and starts them by
+// signature from the install tree's application list.
 class BRoster {
 public:
 	BRoster();
+
+	bool IsRunning(const char* signature) const;
+	bool IsRunning(entry_ref* ref) const;
+	team_id TeamFor(const char* signature) const;
+	// Fills the list with team_ids (cast to void*).
+	void GetAppList(BList* teams) const;
+	void GetAppList(const char* signature, BList* teams) const;
 	status_t GetAppInfo(const char* signature, app_info* info) const;
 	status_t GetRunningAppInfo(team_id team, app_info* info) const;
-	bool IsRunning(const char* signature) const;
-	team_id TeamFor(const char* signature) const;
+
+	status_t Launch(const char* signature, BMessage* initialMessage = NULL,
+		team_id* team = NULL) const;
+	status_t Launch(const char* signature, int argc, const char* const* args,
+		team_id* team = NULL) const;
+
+	status_t Broadcast(BMessage* message) const;
+	status_t Broadcast(BMessage* message, BMessenger replyTo) const;
+
+private:
+	status_t _Launch(const char* signature, BMessage* message, int argc,
+		const char* const* args, team_id* team) const;
 };
 
 extern const BRoster* be_roster;

@@ -221,6 +221,8 @@ BView::MakeFocus(bool focus)
 void
 BView::MessageReceived(BMessage* message)
 {
+	if (_HandleProperty(message))
+		return;
 	BHandler::MessageReceived(message);
 }
 

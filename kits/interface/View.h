@@ -53,6 +53,9 @@ public:
 	virtual void WindowActivated(bool active);
 	virtual void MakeFocus(bool focus = true);
 	virtual void MessageReceived(BMessage* message) override;
+	BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier, int32 what,
+		const char* property) override;
+	status_t GetSupportedSuites(BMessage* data) override;
 	virtual void GetPreferredSize(float* width, float* height);
 	virtual void ResizeToPreferred();
 	virtual void SetFlags(uint32 flags);
@@ -188,6 +191,8 @@ public:
 
 private:
 	friend class BWindow;
+	// Scripting of the view's own properties; false for anything else.
+	bool _HandleProperty(BMessage* message);
 	friend class BScrollBar;
 	friend class BPrivate::WindowCanvas;
 	friend class BPrivate::WindowInput;

@@ -119,6 +119,8 @@ BWindow::QuitRequested()
 void
 BWindow::MessageReceived(BMessage* message)
 {
+	if (_HandleProperty(message))
+		return;
 	BLooper::MessageReceived(message);
 }
 

@@ -39,6 +39,9 @@ public:
 	// Hooks.
 	void DispatchMessage(BMessage* message, BHandler* handler) override;
 	void MessageReceived(BMessage* message) override;
+	BHandler* ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier, int32 what,
+		const char* property) override;
+	status_t GetSupportedSuites(BMessage* data) override;
 	virtual void FrameMoved(BPoint newPosition);
 	virtual void FrameResized(float newWidth, float newHeight);
 	virtual void WindowActivated(bool active);
@@ -152,6 +155,8 @@ private:
 	void _GetMouse(BPoint* where, uint32* buttons) const;
 	void _ViewRemoved(BView* view);
 
+	// Scripting of the window's own properties; false for anything else.
+	bool _HandleProperty(BMessage* message);
 	void _Init(BRect frame, const char* title, window_look look, window_feel feel,
 		uint32 flags, uint32 workspace);
 	void _Resize(float width, float height);

@@ -29,7 +29,17 @@ struct ReplySlot {
 	std::condition_variable done;
 	bool replied = false;
 	BMessage reply;
+	// Set when the reply itself waits for an answer.
+	std::shared_ptr<ReplySlot> waiting;
 };
+
+// Waits for the reply to arrive in a slot, within the time-out.
+status_t wait_for_reply(const std::shared_ptr<ReplySlot>& slot, BMessage* reply,
+	bigtime_t timeout);
+
+// Hands a message on to another looper with its sender still waiting: the
+// reply is owed by whoever handles the copy.
+status_t forward_message(BMessage* message, BLooper* looper, BHandler* handler);
 
 // A recursive, owner-counted lock that survives the looper it belongs to,
 // so a thread waiting for a looper that is deleted wakes up and fails.
