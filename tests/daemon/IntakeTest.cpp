@@ -1,4 +1,5 @@
 #include <MessageNames.h>
+#include <OS.h>
 #include <PopClass.h>
 
 #include <gtest/gtest.h>
@@ -66,7 +67,6 @@ TEST_F(Intake, FirstMessageCreatesTheFileAndLaterOnesAppend)
 		const uint8* bytes = (const uint8*)&rec;
 		EXPECT_EQ(bytes[1020], 1);
 		EXPECT_EQ(rec.ip, 0u);
-		EXPECT_EQ(rec.time, 0u);
 		EXPECT_NE(rec.from, 0u);
 		EXPECT_EQ(rec.to, rec.from);
 		EXPECT_EQ(rec.realfrom, rec.from);
@@ -74,6 +74,16 @@ TEST_F(Intake, FirstMessageCreatesTheFileAndLaterOnesAppend)
 			EXPECT_EQ(bytes[k], 0) << k;
 	}
 	EXPECT_EQ(text_of(Record(1)), "hello\n");
+
+	// Each carries the time it arrived, within this test's run.
+	int64 after = real_time_clock_usecs();
+	for (int i = 1; i <= 2; i++) {
+		Tliste rec = Record(i);
+		int64 arrival = -1;
+		EXPECT_EQ(read_message_arrival(&rec, &arrival), B_OK) << i;
+		EXPECT_LE(arrival, after) << i;
+		EXPECT_GT(arrival, after - 600000000LL) << i;
+	}
 }
 
 TEST_F(Intake, TextIsTheFirstThousandBytesAsRead)
