@@ -145,7 +145,7 @@ TWindow1::MessageReceived(BMessage* message)
 			if (label == NULL || text == NULL)
 				break;
 			TWindow19* popup = new TWindow19("private popup", BRect(20, 322, 572, 722), text,
-				label);
+				label, fLists[0]->SelectedArrival());
 			popup->Show();
 			break;
 		}

@@ -104,6 +104,13 @@ TestView::recupLabel()
 	return sender != NULL ? const_cast<char*>(sender->Label()) : NULL;
 }
 
+const char*
+TestView::SelectedArrival()
+{
+	IconListItem* sender = _SenderRow(_Selected());
+	return sender != NULL ? sender->Detail() : NULL;
+}
+
 char*
 TestView::recupSousLabel()
 {

@@ -40,6 +40,9 @@ public:
 	// until the rows are removed.
 	char* recupLabel();
 	char* recupSousLabel();
+	// When the selected message arrived, as its sender row shows it; NULL
+	// with nothing selected.
+	const char* SelectedArrival();
 
 	// Removes and deletes every row.
 	void EffaceTout();

@@ -35,13 +35,44 @@ ask_for_name()
 	alert->Go(NULL);
 }
 
+// Who wrote the message, and when, in the margin above the received text.
+class CaptionView : public BView {
+public:
+	CaptionView(BRect frame, const char* text)
+		: BView(frame, "private_popup_caption", B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW),
+		  fText(text)
+	{
+	}
+
+	void AttachedToWindow() override
+	{
+		BView::AttachedToWindow();
+		SetViewColor(Parent()->ViewColor());
+	}
+
+	void Draw(BRect) override
+	{
+		SetHighColor(96, 96, 96);
+		SetLowColor(ViewColor());
+		DrawString(fText.String(), BPoint(0, Bounds().bottom - 3));
+	}
+
+private:
+	BString fText;
+};
+
 } // namespace
 
-TView20::TView20(BRect frame, const char* text, const char* correspondent)
+TView20::TView20(BRect frame, const char* text, const char* correspondent, const char* arrival)
 	:
 	BView(frame, "TView20", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_NAVIGABLE),
 	fCorrespondent(correspondent != NULL ? correspondent : "", kCorrespondentLength)
 {
+	if (fCorrespondent.Length() > 0) {
+		fCaption = fCorrespondent;
+		if (arrival != NULL && arrival[0] != '\0')
+			fCaption << " \u00b7 " << arrival;
+	}
 	SetViewColor(219, 219, 219, 255);
 
 	const uint32 areaFlags = B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE;
@@ -59,6 +90,9 @@ TView20::TView20(BRect frame, const char* text, const char* correspondent)
 	fRead->SetText(text != NULL ? text : "");
 	AddChild(new BScrollView("scroll_private-view-read", fRead, B_FOLLOW_LEFT | B_FOLLOW_TOP, 0,
 		false, true, B_FANCY_BORDER));
+
+	if (fCaption.Length() > 0)
+		fRead->AddChild(new CaptionView(BRect(10, 3, 460, 18), fCaption.String()));
 
 	// A child of the read area, over the lower right of the received text.
 	fSend = new BButton(BRect(470, 230, 539, 254), "SEND", "SEND",

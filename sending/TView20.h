@@ -11,18 +11,22 @@ class BTextView;
 // below, and SEND, which sends the answer on a thread of its own.
 class TView20 : public BView {
 public:
-	TView20(BRect frame, const char* text, const char* correspondent);
+	TView20(BRect frame, const char* text, const char* correspondent,
+		const char* arrival = NULL);
 
 	void AttachedToWindow() override;
 	void MessageReceived(BMessage* message) override;
 
 	const char* Correspondent() const { return fCorrespondent.String(); }
+	// "alice · 14:03" above the received text; empty without a correspondent.
+	const char* Caption() const { return fCaption.String(); }
 
 private:
 	BTextView* fWrite = NULL;
 	BTextView* fRead = NULL;
 	BButton* fSend = NULL;
 	BString fCorrespondent;
+	BString fCaption;
 };
 
 // The body of the "et hop" send thread; takes ownership of its argument,

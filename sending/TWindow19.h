@@ -8,7 +8,10 @@
 // send, whatever its outcome.
 class TWindow19 : public BWindow {
 public:
-	TWindow19(const char* title, BRect frame, const char* text, const char* correspondent);
+	// arrival: when the message came ("14:03"), shown beside the sender's
+	// name above the text; NULL or empty for none.
+	TWindow19(const char* title, BRect frame, const char* text, const char* correspondent,
+		const char* arrival = NULL);
 
 	bool QuitRequested() override;
 };

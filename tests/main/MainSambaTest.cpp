@@ -221,7 +221,11 @@ TEST_F(MainSambaTest, AwayModeAnswersEachMessageOnceAndListsNothing)
 	ASSERT_TRUE(BTest::WaitFor([&] { return sSamba->Records().size() >= 2; }, kSendTimeout));
 	// Our own answer is new in turn: its poll answers "varnoth", which no
 	// name service knows, and the count stays.
-	usleep(2 * kOnePoll);
+	ASSERT_TRUE(BTest::WaitFor([&] {
+		std::vector<Tliste> stored = sSamba->Records();
+		return stored.size() == 2 && stored[1].is_new == 0;
+	}, kSendTimeout));
+	fWindow->Pulse();
 	std::vector<Tliste> records = sSamba->Records();
 	ASSERT_EQ(records.size(), 2u);
 	EXPECT_EQ(Text(records[0]), "lunch?");

@@ -4,6 +4,7 @@
 #include "MainWindowSupport.h"
 
 #include <ArrivalNotice.h>
+#include <TView20.h>
 
 #include <Alert.h>
 
@@ -248,7 +249,10 @@ TEST_F(MainWindowTest, ReplyOpensThePrivatePopupOnlyForASelectedMessage)
 	ASSERT_TRUE(BTest::Sync(fWindow));
 	EXPECT_EQ(BTest::WaitForWindow("private popup", 300000), nullptr);
 
-	AddRecord("carol", "answer me");
+	setenv("TZ", "UTC", 1);
+	tzset();
+	int64 now = (int64)time(NULL) * 1000000;
+	AddRecord("carol", "answer me", true, now - now % (24 * 3600000000LL) + 9.5 * 3600000000LL);
 
 	ASSERT_TRUE(BTest::WaitFor([&] { return Rows(0).size() == 2; }, kOnePoll));
 	BTest::Locked(fWindow, [&] { fWindow->List(0)->List()->Select(1); });
@@ -256,6 +260,11 @@ TEST_F(MainWindowTest, ReplyOpensThePrivatePopupOnlyForASelectedMessage)
 	BWindow* popup = BTest::WaitForWindow("private popup");
 	ASSERT_NE(popup, nullptr);
 	EXPECT_EQ(popup_text(popup), "answer me");
+	// Who wrote it, and when, above the text.
+	EXPECT_NE(BTest::FindView(popup, "private_popup_caption"), nullptr);
+	TView20* view = dynamic_cast<TView20*>(BTest::FindView(popup, "TView20"));
+	ASSERT_NE(view, nullptr);
+	EXPECT_STREQ(view->Caption(), "carol \u00b7 09:30");
 	BTest::Locked(popup, [&] { EXPECT_EQ(popup->Frame(), BRect(20, 322, 572, 722)); });
 	popup->Lock();
 	popup->Quit();
