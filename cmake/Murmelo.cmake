@@ -41,6 +41,8 @@ function(murmelo_test name)
 	cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;RESOURCE_LOCK" ${ARGN})
 	add_executable(${name} ${T_SOURCES})
 	target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+	# The shared helpers' headers; their code is the test_support library.
+	target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 	target_compile_definitions(${name} PRIVATE
 		MURMELO_TREE="${MURMELO_TREE}"
 		MURMELO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

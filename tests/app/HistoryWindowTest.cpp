@@ -13,7 +13,7 @@
 #include <TextControl.h>
 
 #include "HistorySupport.h"
-#include "../store/TempBootVolume.h"
+#include "TempBootVolume.h"
 
 #include <gtest/gtest.h>
 

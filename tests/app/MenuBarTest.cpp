@@ -18,7 +18,7 @@
 
 #include <Process.h>
 
-#include "../store/TempBootVolume.h"
+#include "TempBootVolume.h"
 
 #include <gtest/gtest.h>
 

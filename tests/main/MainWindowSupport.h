@@ -14,7 +14,7 @@
 #include <TWindow1.h>
 #include <TestView.h>
 
-#include "../store/TempBootVolume.h"
+#include "TempBootVolume.h"
 
 #include <gtest/gtest.h>
 

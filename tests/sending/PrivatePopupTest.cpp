@@ -16,7 +16,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../store/TempBootVolume.h"
+#include "TempBootVolume.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../store/TempBootVolume.h"
+#include "TempBootVolume.h"
 
 class SettingsVolume : public TempBootVolume {
 public:
