@@ -84,7 +84,7 @@ SmtpStore::SmtpStore()
 	}
 
 	int output = -1;
-	pid_t server = start({kPython, MURMELO_SOURCE_DIR "/tests/mail/smtp_store.py",
+	pid_t server = start({kPython, MURMELO_SOURCE_DIR "/tests/kits/mail/smtp_store.py",
 		fRoot + "/box"}, &output);
 	if (server < 0) {
 		fProblem = "could not start smtp_store.py";
@@ -229,7 +229,7 @@ std::map<std::string, std::string>
 read_mail(const std::string& path, bool validAddresses)
 {
 	RunResult result = run_program({"/usr/bin/python3",
-		MURMELO_SOURCE_DIR "/tests/mail/decode_mail.py", path});
+		MURMELO_SOURCE_DIR "/tests/kits/mail/decode_mail.py", path});
 	EXPECT_EQ(result.status, 0) << result.output;
 	std::map<std::string, std::string> fields;
 	std::istringstream lines(result.output);

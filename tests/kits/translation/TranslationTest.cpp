@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::string kData = MURMELO_SOURCE_DIR "/tests/translation/data/";
+const std::string kData = MURMELO_SOURCE_DIR "/tests/kits/translation/data/";
 
 void
 ExpectPixels(BBitmap* bitmap, bool transparentCorner)
