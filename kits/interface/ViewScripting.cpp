@@ -21,34 +21,8 @@ BHandler*
 BView::ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier, int32 what,
 	const char* property)
 {
-	if (strcmp(property, "View") == 0 && what != B_DIRECT_SPECIFIER) {
-		BView* view = NULL;
-		status_t error = B_BAD_SCRIPT_SYNTAX;
-		int32 childIndex;
-		const char* name;
-		switch (what) {
-			case B_INDEX_SPECIFIER:
-			case B_REVERSE_INDEX_SPECIFIER:
-				error = B_BAD_INDEX;
-				if (specifier->FindInt32("index", &childIndex) != B_OK)
-					break;
-				if (what == B_REVERSE_INDEX_SPECIFIER)
-					childIndex = CountChildren() - 1 - childIndex;
-				view = ChildAt(childIndex);
-				break;
-			case B_NAME_SPECIFIER:
-				error = B_NAME_NOT_FOUND;
-				if (specifier->FindString("name", &name) == B_OK)
-					view = FindView(name);
-				break;
-		}
-		if (view == NULL) {
-			scripting_not_understood(message, error, "No such view");
-			return NULL;
-		}
-		message->PopSpecifier();
-		return view;
-	}
+	if (strcmp(property, "View") == 0 && what != B_DIRECT_SPECIFIER)
+		return scripting_child_view(this, message, specifier, what);
 	if (what == B_DIRECT_SPECIFIER && is_view_property(property)
 		&& (message->what == B_GET_PROPERTY || message->what == B_SET_PROPERTY))
 		return this;
@@ -86,31 +60,12 @@ BView::_HandleProperty(BMessage* message)
 			return true;
 		}
 	} else if (strcmp(property, "Frame") == 0) {
-		BRect frame;
-		if (get)
-			reply.AddRect("result", Frame());
-		else if (message->FindRect("data", &frame) == B_OK && frame.IsValid()) {
-			MoveTo(frame.LeftTop());
-			ResizeTo(frame.Width(), frame.Height());
-		} else {
-			scripting_not_understood(message, B_BAD_VALUE, "A frame is a valid rect in \"data\"");
+		if (!script_frame(this, message, get, &reply))
 			return true;
-		}
 	} else {
 		// The view's own state: a hidden parent does not hide it here.
-		bool isHidden = fShowLevel > 0;
-		bool hidden;
-		if (get)
-			reply.AddBool("result", isHidden);
-		else if (message->FindBool("data", &hidden) == B_OK) {
-			if (hidden && !isHidden)
-				Hide();
-			else if (!hidden && isHidden)
-				Show();
-		} else {
-			scripting_not_understood(message, B_BAD_VALUE, "Hidden is a bool in \"data\"");
+		if (!script_hidden(this, fShowLevel > 0, message, get, &reply))
 			return true;
-		}
 	}
 	scripting_done(message, &reply);
 	return true;

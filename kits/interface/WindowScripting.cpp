@@ -24,36 +24,10 @@ BWindow::ResolveSpecifier(BMessage* message, int32 index, BMessage* specifier, i
 	const char* property)
 {
 	if (strcmp(property, "View") == 0) {
-		BView* view = NULL;
-		status_t error = B_BAD_SCRIPT_SYNTAX;
-		int32 viewIndex;
-		const char* name;
-		switch (what) {
-			case B_DIRECT_SPECIFIER:
-				view = fTopView;
-				break;
-			case B_INDEX_SPECIFIER:
-			case B_REVERSE_INDEX_SPECIFIER:
-				error = B_BAD_INDEX;
-				if (specifier->FindInt32("index", &viewIndex) != B_OK)
-					break;
-				if (what == B_REVERSE_INDEX_SPECIFIER)
-					viewIndex = CountChildren() - 1 - viewIndex;
-				view = ChildAt(viewIndex);
-				break;
-			case B_NAME_SPECIFIER:
-				// Anywhere in the window, as the Deskbar's "Status" is found.
-				error = B_NAME_NOT_FOUND;
-				if (specifier->FindString("name", &name) == B_OK)
-					view = FindView(name);
-				break;
-		}
-		if (view == NULL) {
-			scripting_not_understood(message, error, "No such view");
-			return NULL;
-		}
+		if (what != B_DIRECT_SPECIFIER)
+			return scripting_child_view(this, message, specifier, what);
 		message->PopSpecifier();
-		return view;
+		return fTopView;
 	}
 	if (what == B_DIRECT_SPECIFIER && is_window_property(property)
 		&& (message->what == B_GET_PROPERTY || message->what == B_SET_PROPERTY))
@@ -92,30 +66,10 @@ BWindow::_HandleProperty(BMessage* message)
 			return true;
 		}
 	} else if (strcmp(property, "Frame") == 0) {
-		BRect frame;
-		if (get)
-			reply.AddRect("result", Frame());
-		else if (message->FindRect("data", &frame) == B_OK && frame.IsValid()) {
-			MoveTo(frame.LeftTop());
-			ResizeTo(frame.Width(), frame.Height());
-		} else {
-			scripting_not_understood(message, B_BAD_VALUE, "A frame is a valid rect in \"data\"");
+		if (!script_frame(this, message, get, &reply))
 			return true;
-		}
-	} else {
-		bool hidden;
-		if (get)
-			reply.AddBool("result", IsHidden());
-		else if (message->FindBool("data", &hidden) == B_OK) {
-			if (hidden && !IsHidden())
-				Hide();
-			else if (!hidden && IsHidden())
-				Show();
-		} else {
-			scripting_not_understood(message, B_BAD_VALUE, "Hidden is a bool in \"data\"");
-			return true;
-		}
-	}
+	} else if (!script_hidden(this, IsHidden(), message, get, &reply))
+		return true;
 	scripting_done(message, &reply);
 	return true;
 }
