@@ -92,8 +92,10 @@ TEST_F(InstallTest, UserSetupOpensTheDataFilesToTheGuestAndPrintsTheSambaLines)
 		fclose(file);
 		chmod((home + "/murmelo.dat").c_str(), 0600);
 	}
+	// Run by hand under sudo, it still sets up the home it is given, not the
+	// sudo caller's: only --apply and --remove act for the caller.
 	ProcessResult setup = run_process({Path("trovel/bin/murmelo-user-setup")}, "",
-		{"HOME=" + home});
+		{"HOME=" + home, "SUDO_USER=nobody"});
 	ASSERT_EQ(setup.status, 0) << setup.output;
 	EXPECT_EQ(Mode(home + "/murmelo.dat"), 0666);
 	EXPECT_EQ(Mode(home + "/murmelo.dat.names"), 0666);
