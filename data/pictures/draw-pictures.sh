@@ -46,3 +46,14 @@ convert -size 64x64 xc:none \
 	-fill '#ffcb00' -stroke none -draw 'roundrectangle 14,18 50,40 6,6' \
 	-draw 'polygon 20,39 16,50 30,39' \
 	-strip PNG32:trovel.png
+
+# Menu icons of the sender and the remote control, 64 x 64: the bubble with
+# an arrow going out, and with one coming in.
+convert mainjoli.png -background none -gravity north -extent 64x64 \
+	-fill '#336699' -stroke '#0c1c30' -strokewidth 1 \
+	-draw 'polygon 36,50 50,50 50,45 62,54 50,63 50,58 36,58' \
+	-strip PNG32:sendolo.png
+convert mainjoli.png -background none -gravity north -extent 64x64 \
+	-fill '#336699' -stroke '#0c1c30' -strokewidth 1 \
+	-draw 'polygon 62,50 48,50 48,45 36,54 48,63 48,58 62,58' \
+	-strip PNG32:farcall.png

@@ -1,5 +1,5 @@
 // cmake --install under a fresh prefix: the tree the build leaves, the
-// desktop entry and icon, and the script that sets up a user's home.
+// desktop entries and icons, and the script that sets up a user's home.
 
 #include "Process.h"
 
@@ -55,16 +55,26 @@ TEST_F(InstallTest, TheTreeHoldsTheProgramsTheirDataAndADesktopEntry)
 	for (const char* file : {"doc/README", "doc/About", "music/trucage", "music/star.mid"})
 		EXPECT_EQ(access(Path(std::string("trovel/") + file).c_str(), R_OK), 0) << file;
 
-	std::string entry = read_file(Path("share/applications/murmelo.desktop"));
-	ASSERT_FALSE(entry.empty());
-	EXPECT_NE(entry.find("\nExec=" + Path("trovel/Murmelo/Murmelo") + "\n"), std::string::npos)
-		<< entry;
-	EXPECT_NE(entry.find("\nIcon=murmelo\n"), std::string::npos);
-	EXPECT_EQ(access(Path("share/icons/hicolor/64x64/apps/murmelo.png").c_str(), R_OK), 0);
-	if (access("/usr/bin/desktop-file-validate", X_OK) == 0) {
-		ProcessResult valid = run_process({"desktop-file-validate",
-			Path("share/applications/murmelo.desktop")});
-		EXPECT_EQ(valid.status, 0) << valid.output;
+	// The messenger, the sender and the remote control are in the menu, each
+	// with its icon and the absolute path of its program.
+	struct {
+		const char* name;
+		const char* program;
+	} entries[] = {{"murmelo", "Murmelo/Murmelo"}, {"sendolo", "addon/Sendolo"},
+		{"farcall", "remote/Farcall"}};
+	for (const auto& desktop : entries) {
+		std::string file = Path(std::string("share/applications/") + desktop.name + ".desktop");
+		std::string entry = read_file(file);
+		ASSERT_FALSE(entry.empty()) << file;
+		EXPECT_NE(entry.find("\nExec=" + Path(std::string("trovel/") + desktop.program) + "\n"),
+			std::string::npos) << entry;
+		EXPECT_NE(entry.find(std::string("\nIcon=") + desktop.name + "\n"), std::string::npos);
+		EXPECT_EQ(access(Path(std::string("share/icons/hicolor/64x64/apps/") + desktop.name
+			+ ".png").c_str(), R_OK), 0) << desktop.name;
+		if (access("/usr/bin/desktop-file-validate", X_OK) == 0) {
+			ProcessResult valid = run_process({"desktop-file-validate", file});
+			EXPECT_EQ(valid.status, 0) << valid.output;
+		}
 	}
 }
 
@@ -82,8 +92,10 @@ TEST_F(InstallTest, UserSetupOpensTheDataFilesToTheGuestAndPrintsTheSambaLines)
 		fclose(file);
 		chmod((home + "/murmelo.dat").c_str(), 0600);
 	}
+	// Run by hand under sudo, it still sets up the home it is given, not the
+	// sudo caller's: only --apply and --remove act for the caller.
 	ProcessResult setup = run_process({Path("trovel/bin/murmelo-user-setup")}, "",
-		{"HOME=" + home});
+		{"HOME=" + home, "SUDO_USER=nobody"});
 	ASSERT_EQ(setup.status, 0) << setup.output;
 	EXPECT_EQ(Mode(home + "/murmelo.dat"), 0666);
 	EXPECT_EQ(Mode(home + "/murmelo.dat.names"), 0666);
