@@ -677,7 +677,19 @@ index_entry_renamed(const char* from, const char* to)
 		Step step("UPDATE files SET dir = ?, name = ? WHERE id = ?");
 		step.Integer(1, dir).Text(2, leaf_of(toPath)).Integer(3, file).Run();
 	}
-	// A folder moves with the folders below it.
+	// A folder moves with the folders below it, over whatever empty folder
+	// stood at its new name.
+	std::string newPrefix = std::string(to) + "/";
+	{
+		Step attrs("DELETE FROM attrs WHERE file IN (SELECT f.id FROM files f JOIN dirs d"
+				   " ON d.id = f.dir WHERE d.path = ? OR substr(d.path, 1, ?) = ?)");
+		attrs.Text(1, to).Integer(2, (int64)newPrefix.size()).Text(3, newPrefix.c_str()).Run();
+		Step files("DELETE FROM files WHERE dir IN (SELECT id FROM dirs WHERE path = ? OR"
+				   " substr(path, 1, ?) = ?)");
+		files.Text(1, to).Integer(2, (int64)newPrefix.size()).Text(3, newPrefix.c_str()).Run();
+		Step dirs("DELETE FROM dirs WHERE path = ? OR substr(path, 1, ?) = ?");
+		dirs.Text(1, to).Integer(2, (int64)newPrefix.size()).Text(3, newPrefix.c_str()).Run();
+	}
 	std::string oldPrefix = std::string(from) + "/";
 	Step folders("UPDATE dirs SET path = ? || substr(path, ?) WHERE path = ? OR"
 				 " substr(path, 1, ?) = ?");

@@ -20,6 +20,7 @@
 #include <errno.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -327,9 +328,68 @@ TEST_F(QueryTest, TheIndexFollowsRenamesAndRemovalsAndNeverReturnsAGoneFile)
 	EXPECT_EQ(paths, (std::vector<std::string>{fBoot.Root() + "/home/mail/older/renamed",
 						 fBoot.Root() + "/home/mail/in/m4"}));
 
+	// A folder moved over an empty one that the index had known.
+	ASSERT_EQ(create_directory("/boot/home/mail/empty", 0755), B_OK);
+	Mail("gone", "New");
+	BEntry gone((fBoot.Root() + "/home/mail/in/gone").c_str());
+	BDirectory empty("/boot/home/mail/empty");
+	ASSERT_EQ(gone.MoveTo(&empty), B_OK);
+	ASSERT_EQ(gone.Remove(), B_OK);
+	BEntry older("/boot/home/mail/older");
+	ASSERT_EQ(older.Rename("empty", true), B_OK);
+	EXPECT_EQ(Names("MAIL:status==New"), (List{"renamed", "m4"}));
+
 	// Removed behind the kit's back: never returned.
 	ASSERT_EQ(unlink(fourth.c_str()), 0);
 	EXPECT_EQ(Names("MAIL:status==New"), (List{"renamed"}));
+}
+
+TEST_F(QueryTest, ValuesOtherProgramsWroteAreJudgedByWhatTheyHold)
+{
+	std::string first = Mail("m1", "New");
+	std::string second = Mail("m2", "New");
+	// A 32-bit time, as a BeOS of old wrote one.
+	int32 shortTime = 50;
+	BNode node(first.c_str());
+	ASSERT_EQ(node.WriteAttr("MAIL:when", B_TIME_TYPE, 0, &shortTime, sizeof(shortTime)),
+		(ssize_t)sizeof(shortTime));
+	EXPECT_EQ(Names("MAIL:when == 50"), (List{"m1"}));
+
+	// A status without the kit's type code, and a mail file with no
+	// attributes at all: neither is new mail, and nothing breaks.
+	ProcessResult raw = run_process({"setfattr", "-n", "user.MAIL:status", "-v", "New", second});
+	ASSERT_EQ(raw.status, 0) << raw.output;
+	fBoot.Write("home/mail/in/plain", "From: nobody\n\n");
+	EXPECT_EQ(Names("MAIL:status==New"), (List{"m1"}));
+	EXPECT_EQ(Names("MAIL:from==*"), (List{"m1", "m2"}));
+}
+
+TEST_F(QueryTest, MailFiledByAnotherProcessMeanwhileIsAllFound)
+{
+	Mail("first", "New");
+	fflush(stdout);
+	pid_t child = fork();
+	if (child == 0) {
+		// The child's own connection to the index, as another program has.
+		char name[32];
+		for (int i = 0; i < 100; i++) {
+			snprintf(name, sizeof(name), "c%03d", i);
+			Mail(name, "New");
+		}
+		_exit(testing::Test::HasFailure() ? 1 : 0);
+	}
+	ASSERT_GT(child, 0);
+	size_t seen = 0;
+	int status = 0;
+	while (waitpid(child, &status, WNOHANG) == 0) {
+		std::vector<std::string> names = Names("MAIL:status==New");
+		ASSERT_FALSE(names.empty());
+		ASSERT_NE(names[0].rfind("error", 0), 0u) << names[0];
+		EXPECT_GE(names.size(), seen);
+		seen = names.size();
+	}
+	ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+	EXPECT_EQ(Names("MAIL:status==New").size(), 101u);
 }
 
 } // namespace
