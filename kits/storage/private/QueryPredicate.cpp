@@ -171,6 +171,9 @@ private:
 
 	std::unique_ptr<PredicateNode> _Comparison()
 	{
+		// Trees are walked recursively: their size is bounded as their depth.
+		if (++fTerms > 1000)
+			return _Fail("predicate has too many terms");
 		auto node = std::make_unique<PredicateNode>();
 		if (!_Word(&node->attribute, "=!<>()&|"))
 			return _Fail("attribute name expected");
@@ -203,6 +206,7 @@ private:
 	const char* fText;
 	const char* fAt;
 	int fDepth = 0;
+	int fTerms = 0;
 	std::string fError;
 };
 

@@ -193,6 +193,14 @@ TEST_F(QueryTest, MisuseAndMalformedPredicatesAreRefusedClearly)
 	nested.SetPredicate((deep + "MAIL:status==New").c_str());
 	EXPECT_EQ(nested.Fetch(), B_BAD_VALUE);
 
+	std::string many = "MAIL:status==New";
+	for (int i = 0; i < 20000; i++)
+		many += "&&MAIL:status==New";
+	BQuery wide;
+	wide.SetVolume(&fVolume);
+	wide.SetPredicate(many.c_str());
+	EXPECT_EQ(wide.Fetch(), B_BAD_VALUE);
+
 	BQuery pushed;
 	pushed.SetVolume(&fVolume);
 	EXPECT_EQ(pushed.PushOp(B_AND), B_BAD_VALUE);
