@@ -4,6 +4,7 @@
 #include <HostPath.h>
 #include <Path.h>
 
+#include "AttributeIndex.h"
 #include "PathUtils.h"
 
 #include <errno.h>
@@ -293,6 +294,7 @@ BEntry::Rename(const char* path, bool clobber)
 		return B_FILE_EXISTS;
 	if (rename(fPath.String(), target.String()) != 0)
 		return be_error_from_errno(errno);
+	index_entry_renamed(fPath.String(), target.String());
 	fPath = target;
 	return B_OK;
 }
@@ -315,7 +317,10 @@ BEntry::Remove()
 	if (fStatus != B_OK)
 		return B_NO_INIT;
 	int result = IsDirectory() ? rmdir(fPath.String()) : unlink(fPath.String());
-	return result == 0 ? B_OK : be_error_from_errno(errno);
+	if (result != 0)
+		return be_error_from_errno(errno);
+	index_entry_removed(fPath.String());
+	return B_OK;
 }
 
 BEntry&

@@ -3,6 +3,7 @@
 #include <Directory.h>
 #include <HostPath.h>
 
+#include "AttributeIndex.h"
 #include "PathUtils.h"
 
 #include <errno.h>
@@ -202,6 +203,8 @@ BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buf
 						  : setxattr(fPath.String(), key.c_str(), value.data(), value.size(), 0);
 	if (result != 0)
 		return attr_error(errno);
+	index_attribute_written(fFd, fPath.String(), name, type, value.data() + kTypeLength,
+		value.size() - kTypeLength);
 	return length;
 }
 
@@ -243,7 +246,10 @@ BNode::RemoveAttr(const char* name)
 		return B_BAD_VALUE;
 	std::string key = std::string(kPrefix) + name;
 	int result = fFd >= 0 ? fremovexattr(fFd, key.c_str()) : removexattr(fPath.String(), key.c_str());
-	return result == 0 ? B_OK : attr_error(errno);
+	if (result != 0)
+		return attr_error(errno);
+	index_attribute_removed(fFd, fPath.String(), name);
+	return B_OK;
 }
 
 status_t

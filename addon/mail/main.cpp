@@ -1,0 +1,9 @@
+#include "letterol.h"
+
+int
+main()
+{
+	letterol* app = new letterol();
+	app->Run();
+	return 0;
+}
