@@ -82,6 +82,8 @@ fetch_maildir(const BMailAccount& account, BMailInbox& inbox, int32* filed, BStr
 				continue;
 			}
 			status_t status = inbox.File(key, bytes.data(), bytes.size(), error);
+			if (status == B_FILE_EXISTS)
+				continue;
 			if (status != B_OK)
 				return status;
 			(*filed)++;

@@ -109,9 +109,12 @@ mail_settings_path()
 }
 
 status_t
-read_mail_settings(const char* path, BMailSettings* settings, BString* error)
+read_mail_settings(const char* path, BMailSettings* result, BString* error)
 {
-	*settings = BMailSettings();
+	// A file with a fault checks no account at all, not the ones before it.
+	*result = BMailSettings();
+	BMailSettings parsed;
+	BMailSettings* settings = &parsed;
 	int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
 	if (fd < 0) {
 		*error = BString(path) << ": " << strerror(errno);
@@ -220,6 +223,7 @@ read_mail_settings(const char* path, BMailSettings* settings, BString* error)
 		if (each.port == 0 && each.protocol == "pop3")
 			each.port = each.tls ? 995 : 110;
 	}
+	*result = parsed;
 	return B_OK;
 }
 
@@ -265,8 +269,10 @@ BMailInbox::File(const BString& key, const char* data, size_t size, BString* err
 	BString name = name_for(key);
 	BString final = BString(fFolder) << "/" << name;
 	struct stat st;
-	if (lstat(final.String(), &st) == 0)
-		return _Remember(key);
+	if (lstat(final.String(), &st) == 0) {
+		_Remember(key);
+		return B_FILE_EXISTS;
+	}
 
 	mail_headers headers = parse_mail_headers(data, size);
 	BString part = BString(fFolder) << "/." << name << ".part";

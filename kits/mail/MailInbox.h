@@ -49,7 +49,8 @@ public:
 	status_t InitCheck() const { return fStatus; }
 	bool WasFiled(const BString& key) const;
 	// Writes the mail under a temporary name with its attributes, then
-	// renames it in place, and remembers key.
+	// renames it in place, and remembers key. B_FILE_EXISTS: it was filed
+	// before (just before a crash, say), and is remembered now.
 	status_t File(const BString& key, const char* data, size_t size, BString* error);
 	// The mails in the folder whose status is "New".
 	int32 CountNew() const;

@@ -325,6 +325,8 @@ fetch_imap(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 					return true;
 				const std::string& mail = literals[index];
 				status_t status = inbox.File(BString(prefix) << uid, mail.data(), mail.size(), error);
+				if (status == B_FILE_EXISTS)
+					return true;
 				if (status != B_OK) {
 					result = status;
 					return false;
@@ -424,6 +426,10 @@ fetch_pop3(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 		}
 		result = inbox.File(BString(prefix) << uid.c_str(), sink.bytes.data(), sink.bytes.size(),
 			error);
+		if (result == B_FILE_EXISTS) {
+			result = B_OK;
+			continue;
+		}
 		if (result != B_OK)
 			break;
 		(*filed)++;
