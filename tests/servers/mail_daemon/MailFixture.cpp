@@ -43,7 +43,16 @@ string_attribute(BNode& node, const char* name, bool* typesRight)
 
 MailFixture::MailFixture()
 {
-	setenv("XDG_RUNTIME_DIR", fRuntime.Path().c_str(), 1);
+	Runtime();
+}
+
+const std::string&
+MailFixture::Runtime()
+{
+	static TempDir runtime("murmelo-mail-runtime");
+	static bool set = (setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1), true);
+	(void)set;
+	return runtime.Path();
 }
 
 MailFixture::~MailFixture() {}
@@ -70,7 +79,7 @@ MailFixture::MaildirAccount(const std::string& path) const
 std::vector<std::string>
 MailFixture::Environment() const
 {
-	return {"BE_BOOT_VOLUME=" + fVolume.Root(), "XDG_RUNTIME_DIR=" + fRuntime.Path()};
+	return {"BE_BOOT_VOLUME=" + fVolume.Root(), "XDG_RUNTIME_DIR=" + Runtime()};
 }
 
 ProcessResult

@@ -47,8 +47,11 @@ protected:
 
 	std::vector<std::string> Environment() const;
 
+	// One runtime folder for the test program, so that its own application
+	// and the daemons it starts meet there.
+	static const std::string& Runtime();
+
 	TempBootVolume fVolume;
-	TempDir fRuntime{"murmelo-mail-runtime"};
 };
 
 // A local Maildir folder with new/, cur/ and tmp/.
