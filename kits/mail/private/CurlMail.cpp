@@ -1,6 +1,7 @@
-// IMAP and POP3 through libcurl. IMAP is spoken over the connection curl
-// opens and logs in on: curl's own IMAP fetch asks for BODY[], which marks a
-// mail seen, and the mailbox must be opened read-only with EXAMINE.
+// IMAP and POP3 through libcurl: curl connects (TLS too) and logs in, and
+// the commands are spoken here over its connection. curl's own IMAP fetch
+// asks for BODY[], which marks a mail seen, where the mailbox must be
+// opened read-only with EXAMINE and read with BODY.PEEK.
 #include "MailSources.h"
 
 #include <E-mail.h>
@@ -72,10 +73,10 @@ describe(const BMailAccount& account, CURLcode code, const char* errorBuffer)
 	return text << (errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code));
 }
 
-// One IMAP connection after curl has logged in.
-class ImapLink {
+// One IMAP or POP3 connection after curl has logged in.
+class MailLink {
 public:
-	ImapLink(CURL* curl) : fCurl(curl) {}
+	MailLink(CURL* curl) : fCurl(curl) {}
 
 	bool Send(const std::string& command)
 	{
@@ -267,7 +268,7 @@ fetch_imap(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 		return status_for(code);
 	}
 
-	ImapLink link(curl);
+	MailLink link(curl);
 	BString where = BString(account.host) << ":" << account.port << ": ";
 	uint64 validity = 0;
 	std::vector<uint64> uids;
@@ -347,21 +348,30 @@ fetch_imap(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 
 namespace {
 
-struct Sink {
-	std::string bytes;
-	bool tooLarge = false;
-};
-
-size_t
-collect(char* data, size_t size, size_t count, void* cookie)
+// One multi-line POP3 answer after its +OK line, dots unstuffed; false
+// unless its closing dot came.
+bool
+read_multiline(MailLink& link, std::string* text)
 {
-	Sink* sink = (Sink*)cookie;
-	if (sink->bytes.size() + size * count > kMaxMailSize) {
-		sink->tooLarge = true;
-		return 0;
+	text->clear();
+	std::string line;
+	while (link.ReadLine(&line)) {
+		if (line == ".")
+			return true;
+		if (text->size() + line.size() > kMaxMailSize)
+			return false;
+		text->append(line[0] == '.' ? line.substr(1) : line);
+		text->append("\r\n");
 	}
-	sink->bytes.append(data, size * count);
-	return size * count;
+	return false;
+}
+
+bool
+pop3_command(MailLink& link, const std::string& command, std::string* status)
+{
+	if (!link.Send(command + "\r\n") || !link.ReadLine(status))
+		return false;
+	return status->compare(0, 3, "+OK") == 0;
 }
 
 }  // namespace
@@ -375,29 +385,35 @@ fetch_pop3(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 		*error = "libcurl could not start";
 		return B_NO_MEMORY;
 	}
-	Sink sink;
-	curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-	curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-	curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "UIDL");
+	// As for IMAP: curl logs in, we read. Its own RETR takes a connection
+	// closed in the middle of a mail for the mail's end.
+	curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
 	CURLcode code = curl_easy_perform(curl);
 	if (code != CURLE_OK) {
 		*error = describe(account, code, errorBuffer);
 		curl_easy_cleanup(curl);
 		return status_for(code);
 	}
-	// "number uid" a line; the numbers hold for this session only, which
-	// the same handle keeps open for the retrievals.
+	MailLink link(curl);
+	BString where = BString(account.host) << ":" << account.port << ": ";
+	std::string status, listing;
+	if (!pop3_command(link, "UIDL", &status) || !read_multiline(link, &listing)) {
+		*error = where << (link.Error().empty()
+				? "the server gives no mail ids (UIDL): \"" + status.substr(0, 200) + "\""
+				: link.Error()).c_str();
+		curl_easy_cleanup(curl);
+		return B_MAIL_ACCESS_ERROR;
+	}
+	// "number uid" a line; the numbers hold for this session.
 	std::vector<std::pair<long, std::string>> wanted;
 	BString prefix = account.Id() << " ";
 	size_t start = 0;
-	while (start < sink.bytes.size()) {
-		size_t end = sink.bytes.find('\n', start);
+	while (start < listing.size()) {
+		size_t end = listing.find("\r\n", start);
 		if (end == std::string::npos)
-			end = sink.bytes.size();
-		std::string line = sink.bytes.substr(start, end - start);
-		start = end + 1;
-		if (!line.empty() && line.back() == '\r')
-			line.pop_back();
+			end = listing.size();
+		std::string line = listing.substr(start, end - start);
+		start = end + 2;
 		char* rest;
 		long number = strtol(line.c_str(), &rest, 10);
 		while (*rest == ' ')
@@ -408,24 +424,18 @@ fetch_pop3(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 			wanted.push_back({number, rest});
 	}
 
-	curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, NULL);
 	status_t result = B_OK;
+	std::string mail;
 	for (const auto& [number, uid] : wanted) {
-		std::string url = std::string("pop3") + (account.tls ? "s" : "") + "://"
-			+ account.host.String() + ":" + std::to_string(account.port) + "/"
-			+ std::to_string(number);
-		curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-		sink = Sink();
-		code = curl_easy_perform(curl);
-		if (code != CURLE_OK) {
-			*error = sink.tooLarge
-				? BString(account.host) << ": mail " << uid.c_str() << " is larger than 256 MB"
-				: describe(account, code, errorBuffer);
-			result = status_for(code);
+		if (!pop3_command(link, "RETR " + std::to_string(number), &status)
+			|| !read_multiline(link, &mail)) {
+			*error = where << (link.Error().empty()
+					? "mail " + uid + " could not be fetched: \"" + status.substr(0, 200) + "\""
+					: link.Error()).c_str();
+			result = B_MAIL_ACCESS_ERROR;
 			break;
 		}
-		result = inbox.File(BString(prefix) << uid.c_str(), sink.bytes.data(), sink.bytes.size(),
-			error);
+		result = inbox.File(BString(prefix) << uid.c_str(), mail.data(), mail.size(), error);
 		if (result == B_FILE_EXISTS) {
 			result = B_OK;
 			continue;
@@ -434,6 +444,8 @@ fetch_pop3(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString
 			break;
 		(*filed)++;
 	}
+	if (result == B_OK)
+		pop3_command(link, "QUIT", &status);
 	curl_easy_cleanup(curl);
 	return result;
 }

@@ -241,3 +241,36 @@ TEST_F(MailDaemonTest, FailingServersAndLooseSettingsGetAClearLineAndFileNothing
 	EXPECT_EQ(run.status, 0) << run.output;
 	EXPECT_EQ(Filed().size(), 1u);
 }
+
+TEST_F(MailDaemonTest, AServerThatBreaksOffMidMailGetsNothingFiledHalfAndTheRestComesLater)
+{
+	for (const char* protocol : {"imap", "pop3"}) {
+		SCOPED_TRACE(protocol);
+		RunningDaemon server(Environment(), {"/usr/bin/python3",
+			std::string(MURMELO_SOURCE_DIR) + "/tests/servers/mail_daemon/hostile_mail.py",
+			protocol});
+		std::string port;
+		ASSERT_TRUE(server.WaitForLine("", &port));
+		WriteSettings(std::string("account cut\n\tprotocol ") + protocol
+			+ "\n\thost 127.0.0.1\n\tport " + port + "\n\tuser u\n\tpassword p\n");
+
+		ProcessResult run = RunOnce();
+		EXPECT_EQ(run.status, 1) << run.output;
+		EXPECT_NE(run.output.find("mail_daemon: cut: 127.0.0.1:" + port), std::string::npos)
+			<< run.output;
+		std::vector<FiledMail> mails = Filed();
+		ASSERT_EQ(mails.size(), 1u) << run.output;
+		EXPECT_EQ(mails[0].subject, "first");
+		EXPECT_TRUE(Leftovers().empty());
+
+		// The server whole again: the second mail, once.
+		run = RunOnce();
+		EXPECT_EQ(run.status, 0) << run.output;
+		mails = Filed();
+		ASSERT_EQ(mails.size(), 2u) << run.output;
+		EXPECT_EQ(mails[1].subject, "second");
+		EXPECT_EQ(mails[1].bytes.size(), 3640u);
+		unlink((fVolume.Root() + "/home/mail/in/" + mails[0].name).c_str());
+		unlink((fVolume.Root() + "/home/mail/in/" + mails[1].name).c_str());
+	}
+}

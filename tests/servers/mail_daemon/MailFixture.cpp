@@ -172,7 +172,8 @@ LocalMaildir::Names(const std::string& sub) const
 	return names;
 }
 
-RunningDaemon::RunningDaemon(const std::vector<std::string>& environment)
+RunningDaemon::RunningDaemon(const std::vector<std::string>& environment,
+	const std::vector<std::string>& command)
 {
 	int ends[2];
 	if (pipe2(ends, O_CLOEXEC) != 0)
@@ -191,12 +192,18 @@ RunningDaemon::RunningDaemon(const std::vector<std::string>& environment)
 	for (std::string& s : envStrings)
 		envp.push_back(s.data());
 	envp.push_back(NULL);
-	std::string path = MailFixture::DaemonPath();
-	char* argv[] = {path.data(), NULL};
+	std::vector<std::string> arguments = command;
+	if (arguments.empty())
+		arguments.push_back(MailFixture::DaemonPath());
+	std::string path = arguments[0];
+	std::vector<char*> argv;
+	for (std::string& argument : arguments)
+		argv.push_back(argument.data());
+	argv.push_back(NULL);
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
 	posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-	if (posix_spawn(&fPid, path.c_str(), &actions, NULL, argv, envp.data()) != 0)
+	if (posix_spawn(&fPid, path.c_str(), &actions, NULL, argv.data(), envp.data()) != 0)
 		fPid = -1;
 	posix_spawn_file_actions_destroy(&actions);
 	close(ends[1]);

@@ -66,10 +66,12 @@ private:
 	TempDir fDir{"murmelo-maildir"};
 };
 
-// The daemon kept running, with its standard output read line by line.
+// The daemon kept running (or another program: path and arguments), with
+// its standard output read line by line.
 class RunningDaemon {
 public:
-	RunningDaemon(const std::vector<std::string>& environment);
+	RunningDaemon(const std::vector<std::string>& environment,
+		const std::vector<std::string>& command = {});
 	~RunningDaemon();
 	// Waits for a line starting with prefix (its end being the readiness
 	// signal); false if the daemon ended first.
