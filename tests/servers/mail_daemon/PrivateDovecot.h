@@ -17,6 +17,7 @@ public:
 	const std::string& Error() const { return fError; }
 
 	int ImapPort() const { return fImapPort; }
+	const std::string& MaildirPath() const { return fMaildir; }
 	int Pop3Port() const { return fPop3Port; }
 	static const char* User() { return "murmelo"; }
 	static const char* Password() { return "s3cret pass"; }
