@@ -203,6 +203,8 @@ read_mail_settings(const char* path, BMailSettings* result, BString* error)
 			account->mailbox = value.c_str();
 		else if (key == "path")
 			account->path = value.c_str();
+		else if (key == "ca_file")
+			account->caFile = value.c_str();
 		else {
 			*error = where << "unknown setting \"" << key.c_str() << "\"";
 			return B_BAD_VALUE;
@@ -294,13 +296,13 @@ BMailInbox::File(const BString& key, const char* data, size_t size, BString* err
 		if (value.size() <= kAttributeLimit)
 			return value;
 		if (fReporter)
-			fReporter(BString("its ") << what << " is cut to " << (int32)kAttributeLimit
-									  << " bytes for the attribute; the mail file keeps it whole");
+			fReporter(BString(key) << ": its " << what << " is cut to " << (int32)kAttributeLimit
+								   << " bytes for the attribute; the mail file keeps it whole");
 		return cut_utf8(value, kAttributeLimit);
 	};
 	for (const std::string& problem : headers.problems) {
 		if (fReporter)
-			fReporter(problem.c_str());
+			fReporter(BString(key) << ": " << problem.c_str() << "; filed as it is");
 	}
 	time_t when = headers.when != -1 ? headers.when : time(NULL);
 	BNode node(part.String());

@@ -15,7 +15,8 @@ struct BMailAccount {
 	BString protocol;  // "imap", "pop3" or "maildir"
 	BString host;
 	int32 port = 0;  // 0: the protocol's own
-	bool tls = false;
+	bool tls = false;  // TLS from the first byte (imaps, pop3s)
+	BString caFile;  // certificates to trust besides the system's
 	BString user;
 	BString password;
 	BString mailbox = "INBOX";
@@ -41,7 +42,8 @@ status_t read_mail_settings(const char* path, BMailSettings* settings, BString* 
 // what was filed, so that nothing is filed twice across restarts.
 class BMailInbox {
 public:
-	// Sentences about a mail that was filed as well as it could be.
+	// Sentences about a mail that was filed as well as it could be, each
+	// naming the mail by its key.
 	typedef std::function<void(const BString& problem)> Reporter;
 
 	BMailInbox(Reporter reporter = Reporter());

@@ -23,6 +23,15 @@ MailDaemonApp::ReadyToRun()
 	_CheckAll(&count);
 }
 
+status_t
+MailDaemonApp::_CheckAll(int32* newCount)
+{
+	int32 minutes;
+	status_t status = check_all_accounts(newCount, &minutes);
+	_SetTimer(minutes);
+	return status;
+}
+
 void
 MailDaemonApp::MessageReceived(BMessage* message)
 {
@@ -46,7 +55,7 @@ MailDaemonApp::MessageReceived(BMessage* message)
 }
 
 status_t
-MailDaemonApp::_CheckAll(int32* newCount)
+check_all_accounts(int32* newCount, int32* checkMinutes)
 {
 	// Read at every check, so that an edited file counts without a restart.
 	BString path = mail_settings_path();
@@ -55,14 +64,12 @@ MailDaemonApp::_CheckAll(int32* newCount)
 	status_t result = B_OK;
 	if (read_mail_settings(path.String(), &settings, &error) != B_OK)
 		fprintf(stderr, "mail_daemon: no account is checked: %s\n", error.String());
-	_SetTimer(settings.checkMinutes);
+	*checkMinutes = settings.checkMinutes;
 
 	int32 total = 0;
 	for (const BMailAccount& account : settings.accounts) {
-		BString mailId;
 		BMailInbox inbox([&](const BString& problem) {
-			fprintf(stderr, "mail_daemon: %s: a mail was filed as it is: %s\n",
-				account.name.String(), problem.String());
+			fprintf(stderr, "mail_daemon: %s: %s\n", account.name.String(), problem.String());
 		});
 		int32 filed = 0;
 		status_t status = fetch_new_mail(account, inbox, &filed, &error);

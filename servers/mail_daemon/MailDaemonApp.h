@@ -23,4 +23,8 @@ private:
 	int32 fTimerMinutes = -1;
 };
 
+// One check of every account of the settings file, with its lines on
+// standard output and error; the settings' interval goes to checkMinutes.
+status_t check_all_accounts(int32* newCount, int32* checkMinutes);
+
 #endif

@@ -42,6 +42,8 @@ new_handle(const BMailAccount& account, const char* scheme, char* errorBuffer)
 	// Given apart from the address, so it never shows in one.
 	curl_easy_setopt(curl, CURLOPT_USERNAME, account.user.String());
 	curl_easy_setopt(curl, CURLOPT_PASSWORD, account.password.String());
+	if (account.caFile != "")
+		curl_easy_setopt(curl, CURLOPT_CAINFO, account.caFile.String());
 	curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
 	curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 	curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);

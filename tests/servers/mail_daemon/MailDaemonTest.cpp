@@ -274,3 +274,26 @@ TEST_F(MailDaemonTest, AServerThatBreaksOffMidMailGetsNothingFiledHalfAndTheRest
 		unlink((fVolume.Root() + "/home/mail/in/" + mails[1].name).c_str());
 	}
 }
+
+TEST_F(MailDaemonTest, TlsAccountsTrustTheirCertificateFileAndRefuseAServerTheyCannotTrust)
+{
+	PrivateDovecot server;
+	ASSERT_TRUE(server.Start(true)) << server.Error();
+	server.Deliver("1700000000.M1P1.host", kUtf8Mail);
+
+	std::string account = server.Account("imap", PrivateDovecot::Password(), true);
+	WriteSettings(account.substr(0, account.find("\tca_file")));
+	ProcessResult run = RunOnce();
+	EXPECT_EQ(run.status, 1);
+	EXPECT_NE(run.output.find("certificate"), std::string::npos) << run.output;
+	EXPECT_TRUE(Filed().empty());
+
+	// The same mail through both accounts: two files.
+	WriteSettings(account + server.Account("pop3", PrivateDovecot::Password(), true));
+	run = RunOnce();
+	EXPECT_EQ(run.status, 0) << run.output;
+	std::vector<FiledMail> mails = Filed();
+	ASSERT_EQ(mails.size(), 2u) << run.output;
+	EXPECT_EQ(mails[0].bytes, kUtf8Mail);
+	EXPECT_EQ(mails[1].bytes, kUtf8Mail);
+}

@@ -82,7 +82,7 @@ PrivateDovecot::~PrivateDovecot()
 }
 
 bool
-PrivateDovecot::Start()
+PrivateDovecot::Start(bool tls)
 {
 	if (access("/usr/sbin/dovecot", X_OK) != 0) {
 		fError = "dovecot is not installed (scripts/setup installs it)";
@@ -120,13 +120,27 @@ PrivateDovecot::Start()
 	}
 	fImapPort = free_port();
 	fPop3Port = free_port();
+	if (tls) {
+		fImapsPort = free_port();
+		fPop3sPort = free_port();
+		ProcessResult made = run_process({"openssl", "req", "-x509", "-newkey", "rsa:2048",
+			"-nodes", "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+			"subjectAltName=IP:127.0.0.1", "-keyout", fRoot + "/key.pem", "-out",
+			Certificate()});
+		if (made.status != 0) {
+			fError = "openssl made no certificate: " + made.output;
+			return false;
+		}
+	}
 	std::ofstream config(fConfig);
 	config << "base_dir = " << fRoot << "/base\n"
 		   << "state_dir = " << fRoot << "/base/state\n"
 		   << "log_path = " << fRoot << "/log\n"
 		   << "protocols = imap pop3\n"
 		   << "listen = 127.0.0.1\n"
-		   << "ssl = no\n"
+		   << (tls ? "ssl = yes\nssl_cert = <" + Certificate() + "\nssl_key = <" + fRoot
+					   + "/key.pem\n"
+				   : std::string("ssl = no\n"))
 		   << "disable_plaintext_auth = no\n"
 		   << "auth_mechanisms = plain login\n"
 		   << "auth_failure_delay = 0\n"
@@ -141,9 +155,9 @@ PrivateDovecot::Start()
 		   << "userdb {\n  driver = static\n  args = uid=" << fMailUid << " gid=" << fMailGid
 		   << " home=" << fRoot << "/home\n}\n"
 		   << "service imap-login {\n  chroot =\n  inet_listener imap {\n    address = 127.0.0.1\n"
-		   << "    port = " << fImapPort << "\n  }\n  inet_listener imaps {\n    port = 0\n  }\n}\n"
+		   << "    port = " << fImapPort << "\n  }\n  inet_listener imaps {\n    address = 127.0.0.1\n    port = " << fImapsPort << "\n  }\n}\n"
 		   << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    address = 127.0.0.1\n"
-		   << "    port = " << fPop3Port << "\n  }\n  inet_listener pop3s {\n    port = 0\n  }\n}\n"
+		   << "    port = " << fPop3Port << "\n  }\n  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " << fPop3sPort << "\n  }\n}\n"
 		   // No growing delay for the failed logins the tests make.
 		   << "service anvil {\n  chroot =\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
 	config.close();
@@ -210,10 +224,12 @@ box.logout()
 }
 
 std::string
-PrivateDovecot::Account(const char* protocol, const char* password) const
+PrivateDovecot::Account(const char* protocol, const char* password, bool tls) const
 {
+	bool imap = std::string(protocol) == "imap";
+	int port = tls ? (imap ? fImapsPort : fPop3sPort) : (imap ? fImapPort : fPop3Port);
 	return std::string("account ") + protocol + "\n\tprotocol " + protocol
-		+ "\n\thost 127.0.0.1\n\tport "
-		+ std::to_string(std::string(protocol) == "imap" ? fImapPort : fPop3Port) + "\n\tuser "
-		+ User() + "\n\tpassword " + password + "\n";
+		+ "\n\thost 127.0.0.1\n\tport " + std::to_string(port) + "\n\tuser " + User()
+		+ "\n\tpassword " + password + "\n"
+		+ (tls ? "\ttls yes\n\tca_file " + Certificate() + "\n" : "");
 }
