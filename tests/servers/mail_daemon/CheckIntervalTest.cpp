@@ -17,6 +17,18 @@ run_app(void* app)
 	return B_OK;
 }
 
+// Says when its first check, made in ReadyToRun, is done.
+class ReadyDaemon : public MailDaemonApp {
+public:
+	void ReadyToRun() override
+	{
+		MailDaemonApp::ReadyToRun();
+		release_sem(ready);
+	}
+
+	sem_id ready = create_sem(0, "mail daemon ready");
+};
+
 }  // namespace
 
 class CheckIntervalTest : public MailFixture {};
@@ -32,7 +44,7 @@ TEST_F(CheckIntervalTest, TheDaemonChecksAgainEveryIntervalOfItsSettings)
 	chmod(path.c_str(), 0600);
 
 	BTest::DriveClock(true);
-	MailDaemonApp* app = new MailDaemonApp();
+	ReadyDaemon* app = new ReadyDaemon();
 	thread_id thread = spawn_thread(run_app, "mail daemon", B_NORMAL_PRIORITY, app);
 	resume_thread(thread);
 	BMessenger daemon(app);
@@ -41,9 +53,7 @@ TEST_F(CheckIntervalTest, TheDaemonChecksAgainEveryIntervalOfItsSettings)
 		BMessage reply;
 		return daemon.SendMessage('sync', &reply) == B_OK;
 	};
-	// Its first check runs in ReadyToRun, once Run has begun.
-	ASSERT_TRUE(BTest::WaitFor([&] { return !app->IsLaunching(); }));
-	ASSERT_TRUE(settled());
+	ASSERT_EQ(acquire_sem_etc(app->ready, 1, B_RELATIVE_TIMEOUT, 60000000), B_OK);
 	EXPECT_EQ(Filed().size(), 1u);
 
 	source.Put("new", "2.a.host", "Subject: two\r\n\r\nbody\r\n");
@@ -57,6 +67,7 @@ TEST_F(CheckIntervalTest, TheDaemonChecksAgainEveryIntervalOfItsSettings)
 	app->PostMessage(B_QUIT_REQUESTED);
 	status_t result;
 	wait_for_thread(thread, &result);
+	delete_sem(app->ready);
 	delete app;
 	BTest::DriveClock(false);
 }
