@@ -89,10 +89,9 @@ TMenuBarComponent3::_CheckMail()
 	fflush(stdout);
 	status_t status = check_for_mail(NULL);
 	const char* text = NULL;
+	// B_OK only says the daemon has checked: whether anything came is for
+	// the mail add-on to show, so it gets no alert of its own.
 	switch (status) {
-		case B_OK:
-			text = "Mail received";
-			break;
 		case B_MAIL_NO_DAEMON:
 			text = "The mail daemon isn't running";
 			break;

@@ -50,7 +50,8 @@ TEST_F(InstallTest, TheTreeHoldsTheProgramsTheirDataAndADesktopEntry)
 {
 	ASSERT_EQ(sInstalled.status, 0) << sInstalled.output;
 	for (const char* program : {"Murmelo/Murmelo", "Murmelo/Murmelo2", "daemon/Murmelod",
-			"bin/MediaPlayer", "bin/murmelo-user-setup", "addon/Sendolo", "remote/Farcall"})
+			"bin/MediaPlayer", "bin/murmelo-user-setup", "bin/mail_daemon", "addon/Sendolo",
+			"remote/Farcall"})
 		EXPECT_EQ(access(Path(std::string("trovel/") + program).c_str(), X_OK), 0) << program;
 	for (const char* file : {"doc/README", "doc/About", "music/trucage", "music/star.mid"})
 		EXPECT_EQ(access(Path(std::string("trovel/") + file).c_str(), R_OK), 0) << file;

@@ -22,7 +22,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <png.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -32,6 +36,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -341,36 +347,57 @@ TEST_F(MenuBarTest, DISABLED_InstalledCopyChecksMailThenStartsTheAddOns)
 	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("IRC\n") != std::string::npos; }));
 }
 
-TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheInstallTree)
-{
-	// An install tree whose path holds a blank and a shell character; the
-	// program is a copy of this test program at <tree>/apps/x/y/Murmelo.
-	TempDir temp("murmelo-menubar");
-	std::string tree = temp.Path() + "/inst dir;$(true)/apps/x";
-	for (const std::string& folder : {temp.Path() + "/inst dir;$(true)",
-			 temp.Path() + "/inst dir;$(true)/apps", tree, tree + "/y", tree + "/addon"})
-		ASSERT_EQ(mkdir(folder.c_str(), 0755), 0) << folder;
-	std::string program = tree + "/y/Murmelo";
+// A copy of this test program at <tree>/y/Murmelo in an install tree whose
+// path holds a blank and a shell character, with stand-ins for the add-ons
+// that note the path they were started by (and what the mail folder of
+// BE_BOOT_VOLUME holds by then).
+struct InstalledCopy {
+	InstalledCopy() : temp("murmelo-menubar")
 	{
-		std::ifstream in("/proc/self/exe", std::ios::binary);
-		std::ofstream out(program, std::ios::binary);
-		out << in.rdbuf();
-	}
-	ASSERT_EQ(chmod(program.c_str(), 0755), 0);
-	// Letterol and the IRC add-on are other programs: stand-ins that note
-	// the path they were started by.
-	std::string record = temp.Path() + "/started";
-	for (const char* name : {"Letterol", "IRC"}) {
-		std::string path = tree + "/addon/" + name;
-		std::ofstream script(path);
-		script << "#!/bin/sh\nprintf '%s\\n' \"$0\" >> \"$MENUBAR_RECORD\"\n";
-		script.close();
-		ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+		tree = temp.Path() + "/inst dir;$(true)/apps/x";
+		for (const std::string& folder : {temp.Path() + "/inst dir;$(true)",
+				 temp.Path() + "/inst dir;$(true)/apps", tree, tree + "/y", tree + "/addon"})
+			EXPECT_EQ(mkdir(folder.c_str(), 0755), 0) << folder;
+		program = tree + "/y/Murmelo";
+		{
+			std::ifstream in("/proc/self/exe", std::ios::binary);
+			std::ofstream out(program, std::ios::binary);
+			out << in.rdbuf();
+		}
+		EXPECT_EQ(chmod(program.c_str(), 0755), 0);
+		record = temp.Path() + "/started";
+		runtime = temp.Path() + "/runtime";
+		EXPECT_EQ(mkdir(runtime.c_str(), 0700), 0);
+		for (const char* name : {"Letterol", "IRC"}) {
+			std::string path = tree + "/addon/" + name;
+			std::ofstream script(path);
+			script << "#!/bin/sh\nprintf '%s\\n' \"$0\" >> \"$MENUBAR_RECORD\"\n"
+					  "if [ -n \"$BE_BOOT_VOLUME\" ]; then ls \"$BE_BOOT_VOLUME/home/mail/in\" "
+					  "| wc -l >> \"$MENUBAR_RECORD\"; fi\n";
+			script.close();
+			EXPECT_EQ(chmod(path.c_str(), 0755), 0);
+		}
 	}
 
-	ProcessResult child = run_process({program, "--gtest_also_run_disabled_tests",
-										   "--gtest_filter=MenuBarTest.DISABLED_*"},
-		"", {"MENUBAR_RECORD=" + record});
+	ProcessResult Run(const char* test, std::vector<std::string> environment = {})
+	{
+		environment.push_back("MENUBAR_RECORD=" + record);
+		// Its own runtime folder: no mail daemon of the user's answers.
+		environment.push_back("XDG_RUNTIME_DIR=" + runtime);
+		return run_process({program, "--gtest_also_run_disabled_tests",
+							   std::string("--gtest_filter=MenuBarTest.") + test},
+			"", environment);
+	}
+
+	TempDir temp;
+	std::string tree, program, record, runtime;
+};
+
+TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheInstallTree)
+{
+	InstalledCopy copy;
+	std::string tree = copy.tree;
+	ProcessResult child = copy.Run("DISABLED_InstalledCopyChecksMailThenStartsTheAddOns");
 	EXPECT_EQ(child.status, 0) << child.output;
 	EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
 	// The lines it writes, in order.
@@ -382,8 +409,78 @@ TEST_F(MenuBarTest, GetMailShowsTheNoDaemonAlertAndStillStartsLetterolFromTheIns
 	EXPECT_NE(path, std::string::npos);
 	EXPECT_LT(started, returned);
 	EXPECT_LT(returned, path);
-	EXPECT_EQ(read_text(record),
+	EXPECT_EQ(read_text(copy.record),
 		tree + "/addon/Letterol\n" + tree + "/addon/IRC\n");
+}
+
+// Runs in the installed copy while the mail daemon runs.
+TEST_F(MenuBarTest, DISABLED_InstalledCopyAsksTheRunningDaemonAndStartsLetterolWithoutAnAlert)
+{
+	const char* record = getenv("MENUBAR_RECORD");
+	ASSERT_NE(record, nullptr);
+	BWindow* window = NewStripWindow("installed menu bar");
+	BWindow* open = Open(window, 1);
+	ASSERT_NE(open, nullptr);
+	BTest::ClickScreen(BTest::ItemCenter(open, fBar->SubmenuAt(1)->FindItem("Get Mail")));
+	// An alert would hold the add-on back until it is closed.
+	ASSERT_TRUE(BTest::WaitFor([&] { return read_text(record).find("Letterol") != std::string::npos; }));
+	for (BWindow* w : DisplayServer::Default()->Windows())
+		EXPECT_EQ(dynamic_cast<BAlert*>(w), nullptr) << w->Title();
+}
+
+TEST_F(MenuBarTest, GetMailWithTheDaemonRunningShowsNoAlertAndTheMailIsFiledBeforeLetterolStarts)
+{
+	InstalledCopy copy;
+	TempBootVolume volume;
+	TempDir maildir("murmelo-menubar-maildir");
+	for (const char* sub : {"/new", "/cur", "/tmp"})
+		ASSERT_EQ(mkdir((maildir.Path() + sub).c_str(), 0700), 0);
+	std::string settings = volume.Write("home/config/settings/mail_accounts",
+		"check_every 0\naccount local\n\tprotocol maildir\n\tpath " + maildir.Path() + "\n");
+	ASSERT_EQ(chmod(settings.c_str(), 0600), 0);
+	std::vector<std::string> environment{
+		"BE_BOOT_VOLUME=" + volume.Root(), "XDG_RUNTIME_DIR=" + copy.runtime};
+
+	// The daemon, ready once it has made its first check.
+	int ends[2];
+	ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+	std::string daemonPath = std::string(MURMELO_TREE) + "/bin/mail_daemon";
+	std::vector<std::string> envStrings;
+	for (char** entry = environ; *entry != NULL; entry++)
+		envStrings.push_back(*entry);
+	envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+	std::vector<char*> envp;
+	for (std::string& each : envStrings)
+		envp.push_back(each.data());
+	envp.push_back(NULL);
+	char* argv[] = {daemonPath.data(), NULL};
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+	pid_t daemon;
+	ASSERT_EQ(posix_spawn(&daemon, daemonPath.c_str(), &actions, NULL, argv, envp.data()), 0);
+	posix_spawn_file_actions_destroy(&actions);
+	close(ends[1]);
+	FILE* output = fdopen(ends[0], "r");
+	char line[256];
+	ASSERT_NE(fgets(line, sizeof(line), output), nullptr);
+	EXPECT_STREQ(line, "mail_daemon: checked 1 account, 0 new mails filed\n");
+
+	// A mail arrives after that check: only a check asked for files it.
+	std::ofstream(maildir.Path() + "/new/1.a.host") << "Subject: hi\r\n\r\nbody\r\n";
+	ProcessResult child = copy.Run(
+		"DISABLED_InstalledCopyAsksTheRunningDaemonAndStartsLetterolWithoutAnAlert", environment);
+	EXPECT_EQ(child.status, 0) << child.output;
+	EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
+	EXPECT_LT(child.output.find("mail fonction started\n"), child.output.find("mail fonction return\n"));
+	EXPECT_EQ(read_text(copy.record), copy.tree + "/addon/Letterol\n1\n");
+	ASSERT_NE(fgets(line, sizeof(line), output), nullptr);
+	EXPECT_STREQ(line, "mail_daemon: checked 1 account, 1 new mail filed\n");
+
+	kill(daemon, SIGTERM);
+	int status;
+	waitpid(daemon, &status, 0);
+	fclose(output);
 }
 
 TEST_F(MenuBarTest, HistoryOpensOneWindowByMenuOrAltHAndTellsTheMainWindow)
