@@ -3,6 +3,13 @@
 // and the bad input a mailbox holds.
 #include "MailFixture.h"
 
+#include <Entry.h>
+#include <Node.h>
+#include <Query.h>
+#include <Volume.h>
+#include <VolumeRoster.h>
+
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -30,6 +37,26 @@ std::string
 mail_with_subject(const std::string& subject)
 {
 	return "From: a@example.org\r\nTo: b@example.org\r\nSubject: " + subject + "\r\n\r\nbody\r\n";
+}
+
+// The names of the files the new-mail query of the boot volume finds.
+std::vector<std::string>
+new_mail_found()
+{
+	BVolumeRoster roster;
+	BVolume volume;
+	roster.GetBootVolume(&volume);
+	BQuery query;
+	query.SetVolume(&volume);
+	query.SetPredicate("MAIL:status == \"New\"");
+	std::vector<std::string> names;
+	if (query.Fetch() != B_OK)
+		return names;
+	entry_ref ref;
+	while (query.GetNextRef(&ref) == B_OK)
+		names.push_back(ref.name);
+	std::sort(names.begin(), names.end());
+	return names;
 }
 
 }  // namespace
@@ -68,6 +95,18 @@ TEST_F(MailDaemonTest, MaildirMailsAreFiledOnceWithTheirAttributesAndTheSourceSt
 	EXPECT_EQ(source.Names("new"),
 		(std::vector<std::string>{"1700000000.M1P1.host", "1700000001.M2P1.host"}));
 	EXPECT_EQ(source.Names("cur"), std::vector<std::string>{"1700000002.M3P1.host:2,S"});
+
+	// What the daemon filed is what the new-mail query finds; a mail read
+	// through the kit drops out of it.
+	std::vector<std::string> filedNames;
+	for (const FiledMail& mail : mails)
+		filedNames.push_back(mail.name);
+	std::sort(filedNames.begin(), filedNames.end());
+	EXPECT_EQ(new_mail_found(), filedNames);
+	BNode read((fVolume.Root() + "/home/mail/in/" + mails[0].name).c_str());
+	ASSERT_EQ(read.WriteAttr("MAIL:status", B_STRING_TYPE, 0, "Read", 5), 5);
+	EXPECT_EQ(new_mail_found().size(), 2u);
+	ASSERT_EQ(read.WriteAttr("MAIL:status", B_STRING_TYPE, 0, "New", 4), 4);
 
 	// A restart files nothing; neither does a mail a reader moved to cur/.
 	ASSERT_EQ(rename((source.Path() + "/new/1700000000.M1P1.host").c_str(),
