@@ -54,6 +54,10 @@ TDeskbarApp::TDeskbarApp(const char* shelfPath)
 	}
 	fWindow = new TDeskbarWindow(fShelfPath.Length() > 0 ? fShelfPath.String() : NULL);
 	fWindow->Show();
+	{
+		BAutolock locker(fWindow);
+		fWindow->StartTray();
+	}
 }
 
 void

@@ -9,6 +9,7 @@
 #include <Errors.h>
 #include <Screen.h>
 #include <Shelf.h>
+#include <StatusTray.h>
 #include <image.h>
 
 #include <stdio.h>
@@ -35,19 +36,16 @@ public:
 	}
 
 protected:
-	void ReplicantAdded(int32, BView*) override { _Fit(); }
-	void ReplicantDeleted(int32, const BMessage*, BView* replicant) override
-	{
-		// Hidden first, so the fitting below no longer counts it.
-		replicant->Hide();
-		_Fit();
-	}
-
-private:
-	void _Fit()
+	void ReplicantAdded(int32, BView* replicant) override
 	{
 		if (TDeskbarWindow* window = dynamic_cast<TDeskbarWindow*>(Looper()))
-			window->FitToReplicants();
+			window->ReplicantAdded(replicant);
+	}
+
+	void ReplicantDeleted(int32, const BMessage*, BView* replicant) override
+	{
+		if (TDeskbarWindow* window = dynamic_cast<TDeskbarWindow*>(Looper()))
+			window->ReplicantDeleted(replicant);
 	}
 };
 
@@ -74,6 +72,113 @@ TDeskbarWindow::TDeskbarWindow(const char* shelfPath)
 
 	BRect screen = BScreen().Frame();
 	MoveTo(screen.right - Frame().Width() - 8, screen.top + 8);
+}
+
+void
+TDeskbarWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case B_TRAY_ICON_CLICKED:
+		{
+			int32 index = fShelf->IndexOf((uint32)message->GetInt32("id", -1));
+			BView* view = NULL;
+			BPoint where;
+			if (index < 0 || message->FindPoint("where", &where) != B_OK
+				|| fShelf->ReplicantAt(index, &view) == NULL)
+				break;
+			// The window, unseen, is moved so that the icon's middle is where
+			// the tray was clicked: the view's menu opens right there.
+			BPoint middle((view->Bounds().left + view->Bounds().right) / 2,
+				(view->Bounds().top + view->Bounds().bottom) / 2);
+			BPoint offset = view->ConvertToScreen(middle) - Frame().LeftTop();
+			MoveTo(where - offset);
+			view->MouseDown(middle);
+			break;
+		}
+		case B_TRAY_AVAILABILITY_CHANGED:
+			_UseTray(message->GetBool("available", false));
+			break;
+		default:
+			BWindow::MessageReceived(message);
+			break;
+	}
+}
+
+void
+TDeskbarWindow::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	BWindow::DispatchMessage(message, handler);
+	// Drawn by now: what changed goes to the tray.
+	if (fInTray) {
+		for (int32 i = 0; i < fShelf->CountReplicants(); i++) {
+			BView* view;
+			uint32 id;
+			fShelf->ReplicantAt(i, &view, &id);
+			fTray->UpdateIcon((int32)id, view);
+		}
+	}
+}
+
+void
+TDeskbarWindow::StartTray()
+{
+	if (fTray == NULL)
+		fTray = new BStatusTray(this);
+	_UseTray(fTray->IsAvailable());
+}
+
+void
+TDeskbarWindow::ReplicantAdded(BView* replicant)
+{
+	FitToReplicants();
+	if (fInTray)
+		fTray->AddIcon(_IdOf(replicant), replicant->Name());
+}
+
+void
+TDeskbarWindow::ReplicantDeleted(BView* replicant)
+{
+	if (fTray != NULL)
+		fTray->RemoveIcon(_IdOf(replicant));
+	// Hidden first, so the fitting below no longer counts it.
+	replicant->Hide();
+	FitToReplicants();
+}
+
+void
+TDeskbarWindow::_UseTray(bool inTray)
+{
+	if (inTray == fInTray) {
+		if (inTray)
+			fTray->RegisterAgain();
+		return;
+	}
+	fInTray = inTray;
+	BStatusTray::SetOffscreen(this, inTray);
+	if (inTray) {
+		for (int32 i = 0; i < fShelf->CountReplicants(); i++) {
+			BView* view;
+			uint32 id;
+			fShelf->ReplicantAt(i, &view, &id);
+			fTray->AddIcon((int32)id, view->Name());
+			fTray->UpdateIcon((int32)id, view);
+		}
+	} else {
+		// The icons are kept here, on the screen, until a tray comes back.
+		for (int32 i = 0; i < fShelf->CountReplicants(); i++) {
+			uint32 id;
+			fShelf->ReplicantAt(i, NULL, &id);
+			fTray->RemoveIcon((int32)id);
+		}
+	}
+}
+
+int32
+TDeskbarWindow::_IdOf(BView* replicant) const
+{
+	uint32 id = 0;
+	fShelf->ReplicantAt(fShelf->IndexOf(replicant), NULL, &id);
+	return (int32)id;
 }
 
 bool

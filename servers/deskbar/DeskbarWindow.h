@@ -4,6 +4,7 @@
 #include <Window.h>
 
 class BShelf;
+class BStatusTray;
 class TStatusView;
 
 // The window "Deskbar": its view "Status" holds the shelf of replicants.
@@ -14,6 +15,13 @@ public:
 	TDeskbarWindow(const char* shelfPath);
 
 	bool QuitRequested() override;
+	void MessageReceived(BMessage* message) override;
+	void DispatchMessage(BMessage* message, BHandler* handler) override;
+
+	// Shows the replicants in the desktop's tray when it has one, else in
+	// this window on the screen; after the window is shown.
+	void StartTray();
+	bool InTray() const { return fInTray; }
 
 	// Answers one of BDeskbar's requests; called with the window locked.
 	void HandleRequest(BMessage* request, BMessage* reply);
@@ -21,12 +29,20 @@ public:
 	BShelf* Shelf() const { return fShelf; }
 	// Fits the window to the replicants; with the window locked.
 	void FitToReplicants();
+	// The shelf's news, with the window locked.
+	void ReplicantAdded(BView* replicant);
+	void ReplicantDeleted(BView* replicant);
 
 private:
 	status_t _AddModule(const char* path, uint32* id);
 
+	void _UseTray(bool inTray);
+	int32 _IdOf(BView* replicant) const;
+
 	TStatusView* fStatus;
 	BShelf* fShelf;
+	BStatusTray* fTray = NULL;
+	bool fInTray = false;
 };
 
 #endif

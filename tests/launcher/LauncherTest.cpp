@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <signal.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -23,7 +24,12 @@ const std::string kLauncher = std::string(MURMELO_TREE) + "/launcher/Launcher";
 
 class LauncherTest : public ::testing::Test {
 protected:
-	static void SetUpTestSuite() { sDeskbar = new HostedDeskbar(); }
+	static void SetUpTestSuite()
+	{
+		// No tray: the host's own window shows the icons.
+		setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent", 1);
+		sDeskbar = new HostedDeskbar();
+	}
 	static void TearDownTestSuite()
 	{
 		delete sDeskbar;

@@ -494,6 +494,79 @@ SessionBus::StopWatching(int32 watch)
 	fData->watches.erase(found);
 }
 
+std::recursive_mutex&
+SessionBus::_Lock()
+{
+	return fData->lock;
+}
+
+void*
+SessionBus::_Connection()
+{
+	return fData->bus;
+}
+
+void
+SessionBus::_Wake()
+{
+	fData->Wake();
+}
+
+status_t
+SessionBus::CallAsync(const char* destination, const char* path, const char* interface,
+	const char* member, const BusArguments& arguments)
+{
+	if (path == NULL || member == NULL)
+		return B_BAD_VALUE;
+	std::lock_guard<std::recursive_mutex> locker(fData->lock);
+	status_t status = Connect();
+	if (status != B_OK)
+		return status;
+	sd_bus_message* message = NULL;
+	int result = sd_bus_message_new_method_call(fData->bus, &message, destination, path,
+		interface, member);
+	if (result >= 0)
+		result = append_arguments(message, arguments);
+	if (result >= 0)
+		result = sd_bus_call_async(fData->bus, NULL, message, NULL, NULL, 0);
+	sd_bus_message_unref(message);
+	fData->Wake();
+	return result < 0 ? status_for(result, NULL) : B_OK;
+}
+
+status_t
+SessionBus::EmitSignal(const char* path, const char* interface, const char* member,
+	const BusArguments& arguments)
+{
+	if (path == NULL || interface == NULL || member == NULL)
+		return B_BAD_VALUE;
+	std::lock_guard<std::recursive_mutex> locker(fData->lock);
+	status_t status = Connect();
+	if (status != B_OK)
+		return status;
+	sd_bus_message* message = NULL;
+	int result = sd_bus_message_new_signal(fData->bus, &message, path, interface, member);
+	if (result >= 0)
+		result = append_arguments(message, arguments);
+	if (result >= 0)
+		result = sd_bus_send(fData->bus, message, NULL);
+	sd_bus_message_unref(message);
+	fData->Wake();
+	return result < 0 ? status_for(result, NULL) : B_OK;
+}
+
+bool
+SessionBus::HasOwner(const char* name)
+{
+	BusValues reply;
+	BusArguments arguments;
+	arguments.Add(BusValue::String(name));
+	return Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+			   "NameHasOwner", arguments, &reply)
+			== B_OK
+		&& !reply.empty() && reply[0].Integer() != 0;
+}
+
 status_t
 SessionBus::Data::Loop(void* cookie)
 {
