@@ -185,6 +185,8 @@ TEST_F(TrayTest, IconShowsMuInRedAndTheTraysClicksOpenTheLauncherMenu)
 			frame = menuWindow->Frame();
 		});
 		EXPECT_EQ(count, 7);
+		BTest::WriteWindowPNG(menuWindow,
+			BTest::ScreenshotPath((std::string("deskbar-tray-menu-") + method).c_str()).c_str());
 		EXPECT_NEAR(frame.left, 300, 2);
 		EXPECT_NEAR(frame.top, 200, 2);
 		if (strcmp(method, "Activate") == 0) {
