@@ -51,6 +51,12 @@ public:
 		return fApp->Window()->Shelf()->CountReplicants();
 	}
 
+	bool InTray()
+	{
+		BAutolock locker(fApp->Window());
+		return fApp->Window()->InTray();
+	}
+
 	BView* ReplicantAt(int32 index)
 	{
 		BAutolock locker(fApp->Window());

@@ -151,7 +151,7 @@ pid_t TrayTest::sWatcher = -1;
 
 TEST_F(TrayTest, IconShowsMuInRedAndTheTraysClicksOpenTheLauncherMenu)
 {
-	EXPECT_TRUE(sDeskbar->Window()->InTray());
+	EXPECT_TRUE(sDeskbar->InTray());
 	ASSERT_EQ(run_process({kLauncher}).status, 0);
 	ASSERT_TRUE(BTest::WaitFor([] { return Entries().size() == 1; }));
 	Entry item = Entries()[0];
@@ -210,14 +210,14 @@ TEST_F(TrayTest, IconsRegisterAgainWithARestartedWatcherAndShowInTheWindowMeanwh
 	ASSERT_TRUE(BTest::WaitFor([] { return Entries().size() == 1; }));
 
 	StopWatcher();
-	ASSERT_TRUE(BTest::WaitFor([] { return !sDeskbar->Window()->InTray(); }));
+	ASSERT_TRUE(BTest::WaitFor([] { return !sDeskbar->InTray(); }));
 	// Meanwhile the host's own window shows the icon, and it draws.
 	BTest::Sync(sDeskbar->Window());
 	BTest::WriteWindowPNG(sDeskbar->Window(), BTest::ScreenshotPath("deskbar-no-tray").c_str());
 
 	StartWatcher();
 	ASSERT_TRUE(BTest::WaitFor([] { return Entries().size() == 1; }));
-	EXPECT_TRUE(sDeskbar->Window()->InTray());
+	EXPECT_TRUE(sDeskbar->InTray());
 	int width = 0, height = 0;
 	EXPECT_GT(RedPixels(IconPixels(Entries()[0], &width, &height)), 8);
 }
