@@ -16,6 +16,7 @@
 namespace BPrivate {
 
 const char* const kReplicantModuleField = "be:add_on_path";
+const char* const kDeskbarItemField = "be:deskbar_item";
 const char* const kDeskbarSignature = "application/x-vnd.Be-TSKB";
 
 } // namespace BPrivate

@@ -231,8 +231,28 @@ BShelf::AddReplicant(BMessage* archive, BPoint location, uint32* id)
 		return B_BAD_VALUE;
 	image_id image = -1;
 	errno = 0;
-	BArchivable* object = instantiate_object(archive, &image);
 	const char* module;
+	BArchivable* object = NULL;
+	if (archive->GetBool(BPrivate::kDeskbarItemField, false)) {
+		// An item module's own view, made again on every start.
+		if (archive->FindString(BPrivate::kReplicantModuleField, &module) != B_OK
+			|| module[0] != '/')
+			return B_BAD_VALUE;
+		image = load_add_on(module);
+		if (image < 0)
+			return image;
+		typedef BView* (*instantiate_item)();
+		instantiate_item function;
+		if (get_image_symbol(image, "instantiate_deskbar_item", B_SYMBOL_TYPE_TEXT,
+				(void**)&function) != B_OK) {
+			unload_add_on(image);
+			return B_MISSING_SYMBOL;
+		}
+		object = function();
+		if (object == NULL)
+			return B_ERROR;
+	} else
+		object = instantiate_object(archive, &image);
 	if (object == NULL && errno != B_BAD_VALUE
 		&& archive->FindString(BPrivate::kReplicantModuleField, &module) == B_OK
 		&& module[0] == '/') {

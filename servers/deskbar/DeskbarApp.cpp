@@ -39,7 +39,7 @@ desktop_quoted(const char* path)
 
 } // namespace
 
-TDeskbarApp::TDeskbarApp(const char* shelfPath)
+TDeskbarApp::TDeskbarApp(const char* shelfPath, int32 dropIndex, const char* program)
 	:
 	BApplication(BPrivate::kDeskbarSignature)
 {
@@ -53,6 +53,11 @@ TDeskbarApp::TDeskbarApp(const char* shelfPath)
 		}
 	}
 	fWindow = new TDeskbarWindow(fShelfPath.Length() > 0 ? fShelfPath.String() : NULL);
+	// Out before it can draw again.
+	if (dropIndex >= 0)
+		fWindow->DropCrashedReplicant(dropIndex);
+	if (program != NULL)
+		fWindow->GuardAgainstCrashes(program);
 	fWindow->Show();
 	{
 		BAutolock locker(fWindow);

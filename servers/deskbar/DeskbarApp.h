@@ -10,7 +10,11 @@ class TDeskbarWindow;
 class TDeskbarApp : public BApplication {
 public:
 	// shelfPath: the saved shelf; NULL for the user's settings file.
-	TDeskbarApp(const char* shelfPath = NULL);
+	// dropIndex: a replicant of the saved shelf to take out (the one the
+	// last run crashed in), or -1. program: this program's path, to start
+	// it again after a replicant crashed; NULL lets a crash end it.
+	TDeskbarApp(const char* shelfPath = NULL, int32 dropIndex = -1,
+		const char* program = NULL);
 
 	void MessageReceived(BMessage* message) override;
 

@@ -12,13 +12,21 @@
 #include <StatusTray.h>
 #include <image.h>
 
+#include <signal.h>
 #include <stdio.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 namespace {
 
 const float kItemSize = 16;
+
+// For the crash handler: set once, before any replicant draws.
+TDeskbarWindow* sGuardedWindow = NULL;
+char sProgram[4096];
 
 // The Deskbar's shelf keeps its window fitted to the replicants.
 class TDeskbarShelf : public BShelf {
@@ -181,6 +189,83 @@ TDeskbarWindow::_IdOf(BView* replicant) const
 	return (int32)id;
 }
 
+void
+TDeskbarWindow::GuardAgainstCrashes(const char* program)
+{
+	if (program == NULL || strlen(program) >= sizeof(sProgram))
+		return;
+	strcpy(sProgram, program);
+	sGuardedWindow = this;
+	struct sigaction action;
+	memset(&action, 0, sizeof(action));
+	action.sa_handler = _Crashed;
+	action.sa_flags = SA_NODEFER | SA_RESETHAND;
+	sigemptyset(&action.sa_mask);
+	for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL})
+		sigaction(signal, &action, NULL);
+}
+
+void
+TDeskbarWindow::DropCrashedReplicant(int32 index)
+{
+	BView* view = NULL;
+	if (fShelf->ReplicantAt(index, &view) == NULL)
+		return;
+	fprintf(stderr, "Deskbar: took out the replicant \"%s\" that crashed while drawing.\n",
+		view->Name() != NULL ? view->Name() : "");
+	fShelf->DeleteReplicant(index);
+}
+
+void
+TDeskbarWindow::_Crashed(int signal)
+{
+	// Only a replicant's own drawing is caught; anything else crashes as
+	// it would.
+	int32 index = -1;
+	for (BView* view = BView::DrawingNow(); view != NULL && sGuardedWindow != NULL;
+		view = view->Parent()) {
+		if ((index = sGuardedWindow->fShelf->IndexOf(view)) >= 0)
+			break;
+	}
+	if (index < 0) {
+		raise(signal);
+		return;
+	}
+	static const char kLine[] = "Deskbar: a replicant crashed while drawing; "
+		"starting again without it.\n";
+	if (write(STDERR_FILENO, kLine, sizeof(kLine) - 1) < 0) {
+		// Nowhere to say it.
+	}
+	char number[16];
+	int length = 0;
+	char digits[16];
+	int32 value = index;
+	do {
+		digits[length++] = (char)('0' + value % 10);
+		value /= 10;
+	} while (value > 0);
+	for (int i = 0; i < length; i++)
+		number[i] = digits[length - 1 - i];
+	number[length] = '\0';
+	// A new Deskbar, once this one is gone (so that it registers afresh):
+	// the saved shelf still has the replicant, the new start takes it out.
+	pid_t self = getpid();
+	if (fork() == 0) {
+		while (getppid() == self) {
+			struct timespec pause = {0, 10000000};
+			nanosleep(&pause, NULL);
+		}
+		sigset_t none;
+		sigemptyset(&none);
+		sigprocmask(SIG_SETMASK, &none, NULL);
+		char option[] = "--drop-replicant";
+		char* argv[] = {sProgram, option, number, NULL};
+		execv(sProgram, argv);
+		_exit(127);
+	}
+	_exit(128 + signal);
+}
+
 bool
 TDeskbarWindow::QuitRequested()
 {
@@ -275,25 +360,8 @@ TDeskbarWindow::_AddModule(const char* path, uint32* id)
 {
 	if (path == NULL || path[0] != '/')
 		return B_BAD_VALUE;
-	image_id image = load_add_on(path);
-	if (image < 0)
-		return image;
-	typedef BView* (*instantiate_item)();
-	instantiate_item function;
-	if (get_image_symbol(image, "instantiate_deskbar_item", B_SYMBOL_TYPE_TEXT,
-			(void**)&function) != B_OK) {
-		unload_add_on(image);
-		return B_MISSING_SYMBOL;
-	}
-	BView* view = function();
-	if (view == NULL)
-		return B_ERROR;
-	BMessage archive;
-	status_t status = view->Archive(&archive, true);
-	delete view;
-	if (status != B_OK)
-		return status;
-	// Rebuilt from the module on every start.
-	archive.AddString(BPrivate::kReplicantModuleField, path);
-	return fShelf->AddReplicant(&archive, BPoint(0, 0), id);
+	BMessage record;
+	record.AddBool(BPrivate::kDeskbarItemField, true);
+	record.AddString(BPrivate::kReplicantModuleField, path);
+	return fShelf->AddReplicant(&record, BPoint(0, 0), id);
 }

@@ -27,6 +27,12 @@ public:
 	void HandleRequest(BMessage* request, BMessage* reply);
 
 	BShelf* Shelf() const { return fShelf; }
+
+	// A replicant that crashes while drawing takes the process down; with
+	// this, the Deskbar logs which one and starts again without it.
+	void GuardAgainstCrashes(const char* program);
+	// Takes out a replicant the last run crashed in; with the window locked.
+	void DropCrashedReplicant(int32 index);
 	// Fits the window to the replicants; with the window locked.
 	void FitToReplicants();
 	// The shelf's news, with the window locked.
@@ -35,6 +41,7 @@ public:
 
 private:
 	status_t _AddModule(const char* path, uint32* id);
+	static void _Crashed(int signal);
 
 	void _UseTray(bool inTray);
 	int32 _IdOf(BView* replicant) const;

@@ -22,6 +22,9 @@ enum {
 // The module a replicant's class lives in, added to its archive by the
 // process that offers it, so the Deskbar can load that code.
 extern const char* const kReplicantModuleField;
+// Set in the shelf's record of an item module: its view comes from the
+// module's instantiate_deskbar_item(), not from an archive.
+extern const char* const kDeskbarItemField;
 
 // The signature of the Deskbar application.
 extern const char* const kDeskbarSignature;

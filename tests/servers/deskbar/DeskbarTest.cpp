@@ -146,3 +146,29 @@ TEST_F(DeskbarTest, UnusableArchivesModulesAndShelvesLeaveTheHostRunning)
 	EXPECT_EQ(deskbar.CountItems(), 1);
 	EXPECT_EQ(read_file(ShelfPath() + ".bad"), garbage);
 }
+
+TEST_F(DeskbarTest, ReplicantCrashingInDrawIsTakenOutAndTheDeskbarGoesOn)
+{
+	BDeskbar deskbar;
+	LauncherView view;
+	ASSERT_EQ(deskbar.AddItem(&view), B_OK);
+	team_id team = be_roster->TeamFor(kSignature);
+	ASSERT_GE(team, 0);
+
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(CRASHING_REPLICANT, &ref), B_OK);
+	deskbar.AddItem(&ref);
+	// Another Deskbar follows, told which replicant to leave out.
+	ASSERT_TRUE(BTest::WaitFor([&] {
+		team_id now = be_roster->TeamFor(kSignature);
+		return now >= 0 && now != team;
+	}, 20000000));
+	// The one that crashed was started by this process.
+	waitpid(team, NULL, 0);
+	team_id restarted = be_roster->TeamFor(kSignature);
+	EXPECT_NE(read_file("/proc/" + std::to_string(restarted) + "/cmdline").find("--drop-replicant"),
+		std::string::npos);
+	EXPECT_FALSE(deskbar.HasItem("Crasher"));
+	EXPECT_TRUE(deskbar.HasItem("Launcher"));
+	EXPECT_EQ(deskbar.CountItems(), 1);
+}
