@@ -269,7 +269,7 @@ DisplayServer::RemoveWindow(int32 id)
 	command.type = Command::REMOVE;
 	command.id = id;
 	// Offscreen, the backend never had it.
-	command.input.active = created;
+	command.created = created;
 	_Queue(command);
 }
 
@@ -487,7 +487,7 @@ DisplayServer::_Handle(Command& command)
 			break;
 		}
 		case Command::REMOVE:
-			if (command.input.active)
+			if (command.created)
 				fBackend->DestroyWindow(command.id);
 			break;
 		case Command::OFFSCREEN: {

@@ -126,6 +126,8 @@ private:
 		Type type;
 		int32 id = -1;
 		InputEvent input;
+		// REMOVE: whether the backend has a window for it.
+		bool created = false;
 		// A sync's answer, shared by the waiter and the server: whichever
 		// lets go of it last frees it, time-out or not.
 		struct SyncState {
