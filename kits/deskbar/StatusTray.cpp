@@ -102,6 +102,19 @@ BStatusTray::RegisterAgain()
 		entry.second->Register();
 }
 
+int32
+BStatusTray::RegisterMissing()
+{
+	int32 missing = 0;
+	for (auto& entry : fItems) {
+		if (!entry.second->IsRegistered()) {
+			entry.second->Register();
+			missing++;
+		}
+	}
+	return missing;
+}
+
 void
 BStatusTray::SetOffscreen(BWindow* window, bool offscreen)
 {

@@ -39,6 +39,9 @@ public:
 	void UpdateIcon(int32 id, BView* view);
 	// Registers every icon with the watcher again.
 	void RegisterAgain();
+	// Registers the icons the watcher has not accepted yet; answers how
+	// many those were.
+	int32 RegisterMissing();
 
 	// A window off the screen still draws its views, for the tray to
 	// take their pixels.

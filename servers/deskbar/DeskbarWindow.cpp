@@ -8,6 +8,7 @@
 #include <Entry.h>
 #include <Errors.h>
 #include <Screen.h>
+#include <MessageRunner.h>
 #include <Shelf.h>
 #include <StatusTray.h>
 #include <image.h>
@@ -23,6 +24,10 @@
 namespace {
 
 const float kItemSize = 16;
+// While a watcher that just came may not take registrations yet.
+const uint32 kRegisterMissing = 'DBrg';
+const bigtime_t kRegisterInterval = 250000;
+const int32 kRegisterTries = 40;
 
 // For the crash handler: set once, before any replicant draws.
 TDeskbarWindow* sGuardedWindow = NULL;
@@ -105,6 +110,15 @@ TDeskbarWindow::MessageReceived(BMessage* message)
 		}
 		case B_TRAY_AVAILABILITY_CHANGED:
 			_UseTray(message->GetBool("available", false));
+			if (fInTray) {
+				BMessage retry(kRegisterMissing);
+				BMessageRunner::StartSending(BMessenger(this), &retry, kRegisterInterval,
+					kRegisterTries);
+			}
+			break;
+		case kRegisterMissing:
+			if (fInTray)
+				fTray->RegisterMissing();
 			break;
 		default:
 			BWindow::MessageReceived(message);
@@ -132,7 +146,9 @@ TDeskbarWindow::StartTray()
 {
 	if (fTray == NULL)
 		fTray = new BStatusTray(this);
-	_UseTray(fTray->IsAvailable());
+	BMessage available(B_TRAY_AVAILABILITY_CHANGED);
+	available.AddBool("available", fTray->IsAvailable());
+	MessageReceived(&available);
 }
 
 void

@@ -121,8 +121,11 @@ public:
 
 	// A method call whose answer nobody waits for: a peer that calls back
 	// into this process before answering can't deadlock it.
+	// done, if given, learns on the bus's thread whether the call succeeded
+	// (it is not called when the connection goes first).
 	status_t CallAsync(const char* destination, const char* path, const char* interface,
-		const char* member, const BusArguments& arguments);
+		const char* member, const BusArguments& arguments,
+		std::function<void(bool succeeded)> done = nullptr);
 
 	// Sends a signal from one of this process's objects.
 	status_t EmitSignal(const char* path, const char* interface, const char* member,

@@ -138,8 +138,10 @@ StatusNotifierItem::Register()
 {
 	BusArguments arguments;
 	arguments.Add(BusValue::String(fPath.c_str()));
+	fRegistered = false;
 	return fBus.CallAsync(kWatcher, "/StatusNotifierWatcher", kWatcher,
-		"RegisterStatusNotifierItem", arguments);
+		"RegisterStatusNotifierItem", arguments,
+		[this](bool succeeded) { fRegistered = succeeded; });
 }
 
 void

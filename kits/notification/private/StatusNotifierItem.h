@@ -7,6 +7,7 @@
 
 #include "SessionBus.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -28,6 +29,9 @@ public:
 	status_t Publish();
 	// Registers again (a watcher came back).
 	status_t Register();
+	// Whether the watcher accepted the last registration; a watcher that
+	// has just taken its name may not answer yet, so callers try again.
+	bool IsRegistered() const { return fRegistered; }
 	const char* Path() const { return fPath.c_str(); }
 
 	// ARGB32 pixels, row by row (as in memory: 0xAARRGGBB); announced with
@@ -50,6 +54,7 @@ private:
 	std::string fPath;
 	ClickHandler fHandler;
 	void* fSlot = NULL;
+	std::atomic<bool> fRegistered{false};
 
 	// Read by the bus's thread.
 	std::mutex fLock;
