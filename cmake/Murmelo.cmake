@@ -59,3 +59,15 @@ function(murmelo_test name)
 		set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
 	endif()
 endfunction()
+
+# murmelo_export_kits(TARGET)
+# A program that loads modules which call the kits (replicant views): every
+# object of the kits is linked in, not only those the program uses itself,
+# and exported to the modules.
+function(murmelo_export_kits target)
+	foreach(kit interface app storage support kernel)
+		target_sources(${target} PRIVATE $<TARGET_OBJECTS:kit_${kit}>)
+		target_link_libraries(${target} PRIVATE kit_${kit})
+	endforeach()
+	set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
+endfunction()

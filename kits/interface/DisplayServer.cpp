@@ -190,7 +190,7 @@ DisplayServer::Entry*
 DisplayServer::_WindowAt(BPoint screen)
 {
 	for (auto it = fEntries.rbegin(); it != fEntries.rend(); ++it) {
-		if (it->visible && it->frame.Contains(screen))
+		if (it->visible && !it->offscreen && it->frame.Contains(screen))
 			return &*it;
 	}
 	return NULL;
@@ -252,8 +252,11 @@ DisplayServer::AddWindow(BWindow* window, const std::shared_ptr<ServerWindow>& b
 void
 DisplayServer::RemoveWindow(int32 id)
 {
+	bool created = false;
 	{
 		std::lock_guard<std::mutex> guard(fWindowsLock);
+		if (Entry* entry = _Find(id))
+			created = entry->created;
 		fEntries.erase(std::remove_if(fEntries.begin(), fEntries.end(),
 						   [id](const Entry& e) { return e.id == id; }),
 			fEntries.end());
@@ -264,6 +267,26 @@ DisplayServer::RemoveWindow(int32 id)
 	}
 	Command command;
 	command.type = Command::REMOVE;
+	command.id = id;
+	// Offscreen, the backend never had it.
+	command.created = created;
+	_Queue(command);
+}
+
+void
+DisplayServer::SetOffscreen(int32 id, bool offscreen)
+{
+	{
+		std::lock_guard<std::mutex> guard(fWindowsLock);
+		Entry* entry = _Find(id);
+		if (entry == NULL)
+			return;
+		entry->offscreen = offscreen;
+		if (offscreen && fActive == id)
+			fActive = -1;
+	}
+	Command command;
+	command.type = Command::OFFSCREEN;
 	command.id = id;
 	_Queue(command);
 }
@@ -364,6 +387,13 @@ DisplayServer::_Present(int32 id, bool all)
 			return;
 		buffer = entry->buffer;
 		shown = entry->shown;
+		if (!entry->created) {
+			// Nothing to show it on; the pixels stay in the window's buffer.
+			std::lock_guard<std::mutex> bufferGuard(buffer->lock);
+			buffer->dirty.MakeEmpty();
+			buffer->presentPending = false;
+			return;
+		}
 	}
 	{
 		// Only what changed is copied, under the window's lock; the backend
@@ -445,6 +475,9 @@ DisplayServer::_Handle(Command& command)
 				Entry* entry = _Find(command.id);
 				if (entry == NULL)
 					return;
+				if (entry->offscreen || entry->created)
+					return;
+				entry->created = true;
 				frame = entry->frame;
 				title = entry->title;
 				look = entry->look;
@@ -454,8 +487,40 @@ DisplayServer::_Handle(Command& command)
 			break;
 		}
 		case Command::REMOVE:
-			fBackend->DestroyWindow(command.id);
+			if (command.created)
+				fBackend->DestroyWindow(command.id);
 			break;
+		case Command::OFFSCREEN: {
+			bool create = false, destroy = false, visible = false;
+			BRect frame;
+			BString title;
+			window_look look = B_TITLED_WINDOW_LOOK;
+			uint32 flags = 0;
+			{
+				std::lock_guard<std::mutex> guard(fWindowsLock);
+				Entry* entry = _Find(command.id);
+				if (entry == NULL)
+					return;
+				create = !entry->offscreen && !entry->created;
+				destroy = entry->offscreen && entry->created;
+				entry->created = !entry->offscreen;
+				visible = entry->visible;
+				frame = entry->frame;
+				title = entry->title;
+				look = entry->look;
+				flags = entry->flags;
+			}
+			if (destroy)
+				fBackend->DestroyWindow(command.id);
+			if (create) {
+				fBackend->CreateWindow(command.id, frame, title.String(), look, flags);
+				if (visible) {
+					fBackend->SetVisible(command.id, true);
+					_Present(command.id, true);
+				}
+			}
+			break;
+		}
 		case Command::FRAME:
 		case Command::TITLE:
 		case Command::VISIBLE: {
@@ -466,6 +531,8 @@ DisplayServer::_Handle(Command& command)
 				std::lock_guard<std::mutex> guard(fWindowsLock);
 				Entry* entry = _Find(command.id);
 				if (entry == NULL)
+					return;
+				if (!entry->created)
 					return;
 				frame = entry->frame;
 				title = entry->title;
@@ -524,7 +591,7 @@ DisplayServer::_SetActive(int32 id)
 	}
 	fActive = -1;
 	Entry* entry = _Find(id);
-	if (entry == NULL || !entry->visible)
+	if (entry == NULL || !entry->visible || entry->offscreen)
 		return;
 	fActive = id;
 	// The active window comes to the front.

@@ -32,6 +32,9 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 
 namespace {
 
+// The view in Draw() on this thread (a window draws on its own thread).
+thread_local BView* sDrawingNow = NULL;
+
 BPrivate::InstantiationRegistration sRegistration("BView", BView::Instantiate);
 
 uint32
@@ -1087,6 +1090,12 @@ BView::Sync() const
 
 // #pragma mark - the window's walks
 
+BView*
+BView::DrawingNow()
+{
+	return sDrawingNow;
+}
+
 void
 BView::_DrawTree(const BRegion& update)
 {
@@ -1126,7 +1135,10 @@ BView::_DrawTree(const BRegion& update)
 			State saved = fState;
 			size_t depth = fStateStack.size();
 			fOwner->_SetDrawingView(NULL, 0);
+			BView* outer = sDrawingNow;
+			sDrawingNow = this;
 			Draw(updateRect);
+			sDrawingNow = outer;
 			fOwner->_SetDrawingView(NULL, 0);
 			fStateStack.resize(depth < fStateStack.size() ? depth : fStateStack.size());
 			fState = saved;
@@ -1137,7 +1149,10 @@ BView::_DrawTree(const BRegion& update)
 	if ((fFlags & (B_WILL_DRAW | B_DRAW_ON_CHILDREN)) == (B_WILL_DRAW | B_DRAW_ON_CHILDREN)) {
 		State saved = fState;
 		fOwner->_SetDrawingView(NULL, 0);
+		BView* outer = sDrawingNow;
+		sDrawingNow = this;
 		DrawAfterChildren(area.Frame().OffsetByCopy(-offset.x, -offset.y));
+		sDrawingNow = outer;
 		fOwner->_SetDrawingView(NULL, 0);
 		fState = saved;
 	}

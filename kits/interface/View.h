@@ -34,6 +34,9 @@ public:
 
 	status_t Archive(BMessage* into, bool deep = true) const override;
 	static BArchivable* Instantiate(BMessage* archive);
+	// Kit extension: the view whose Draw() runs on this thread, or NULL; a
+	// host of other code's views (the Deskbar) tells by it which one failed.
+	static BView* DrawingNow();
 
 	// Hooks.
 	virtual void AttachedToWindow();

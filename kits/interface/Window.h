@@ -24,6 +24,7 @@ class WindowInput;
 namespace BTest {
 class WindowAccess;
 }
+class BStatusTray;
 
 // A window: a looper with its own thread, a tree of views and a frame
 // buffer they draw into. The frame is the content area in screen
@@ -135,6 +136,8 @@ private:
 	friend class BPrivate::WindowCanvas;
 	friend class BPrivate::WindowInput;
 	friend class BTest::WindowAccess;
+	// Takes the pixels of replicants for the desktop's tray.
+	friend class BStatusTray;
 
 	// For the views: drawing goes through the canvas, input state through
 	// the input.

@@ -85,6 +85,10 @@ public:
 	void SetFrame(int32 id, BRect frame);
 	void SetTitle(int32 id, const char* title);
 	void SetVisible(int32 id, bool visible);
+	// An offscreen window draws as any other but never reaches the backend
+	// nor gets input from it: the Deskbar keeps its replicants in one while
+	// the desktop's tray shows them.
+	void SetOffscreen(int32 id, bool offscreen);
 	void Activate(int32 id);
 	void Present(int32 id);
 
@@ -113,12 +117,17 @@ private:
 		uint32 flags;
 		window_feel feel = B_NORMAL_WINDOW_FEEL;
 		bool visible = false;
+		bool offscreen = false;
+		// Whether the backend has a window for it.
+		bool created = false;
 	};
 	struct Command {
-		enum Type { ADD, REMOVE, FRAME, TITLE, VISIBLE, ACTIVATE, PRESENT, INPUT, SYNC };
+		enum Type { ADD, REMOVE, FRAME, TITLE, VISIBLE, ACTIVATE, PRESENT, INPUT, SYNC, OFFSCREEN };
 		Type type;
 		int32 id = -1;
 		InputEvent input;
+		// REMOVE: whether the backend has a window for it.
+		bool created = false;
 		// A sync's answer, shared by the waiter and the server: whichever
 		// lets go of it last frees it, time-out or not.
 		struct SyncState {

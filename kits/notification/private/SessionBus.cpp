@@ -494,6 +494,112 @@ SessionBus::StopWatching(int32 watch)
 	fData->watches.erase(found);
 }
 
+std::recursive_mutex&
+SessionBus::_Lock()
+{
+	return fData->lock;
+}
+
+void*
+SessionBus::_Connection()
+{
+	return fData->bus;
+}
+
+void
+SessionBus::_Wake()
+{
+	fData->Wake();
+}
+
+namespace {
+
+typedef std::function<void(bool)> CallDone;
+
+int
+on_call_done(sd_bus_message* reply, void* cookie, sd_bus_error*)
+{
+	CallDone* done = static_cast<CallDone*>(cookie);
+	(*done)(!sd_bus_message_is_method_error(reply, NULL));
+	return 0;
+}
+
+void
+free_call_done(void* cookie)
+{
+	delete static_cast<CallDone*>(cookie);
+}
+
+} // namespace
+
+status_t
+SessionBus::CallAsync(const char* destination, const char* path, const char* interface,
+	const char* member, const BusArguments& arguments, std::function<void(bool)> done)
+{
+	if (path == NULL || member == NULL)
+		return B_BAD_VALUE;
+	std::lock_guard<std::recursive_mutex> locker(fData->lock);
+	status_t status = Connect();
+	if (status != B_OK)
+		return status;
+	sd_bus_message* message = NULL;
+	int result = sd_bus_message_new_method_call(fData->bus, &message, destination, path,
+		interface, member);
+	if (result >= 0)
+		result = append_arguments(message, arguments);
+	if (result >= 0 && done) {
+		sd_bus_slot* slot = NULL;
+		CallDone* cookie = new CallDone(done);
+		result = sd_bus_call_async(fData->bus, &slot, message, on_call_done, cookie, 0);
+		if (result < 0)
+			delete cookie;
+		else {
+			// The slot lives as long as the call (or the connection) and
+			// frees the callback with it.
+			sd_bus_slot_set_destroy_callback(slot, free_call_done);
+			sd_bus_slot_set_floating(slot, 1);
+			sd_bus_slot_unref(slot);
+		}
+	} else if (result >= 0)
+		result = sd_bus_call_async(fData->bus, NULL, message, NULL, NULL, 0);
+	sd_bus_message_unref(message);
+	fData->Wake();
+	return result < 0 ? status_for(result, NULL) : B_OK;
+}
+
+status_t
+SessionBus::EmitSignal(const char* path, const char* interface, const char* member,
+	const BusArguments& arguments)
+{
+	if (path == NULL || interface == NULL || member == NULL)
+		return B_BAD_VALUE;
+	std::lock_guard<std::recursive_mutex> locker(fData->lock);
+	status_t status = Connect();
+	if (status != B_OK)
+		return status;
+	sd_bus_message* message = NULL;
+	int result = sd_bus_message_new_signal(fData->bus, &message, path, interface, member);
+	if (result >= 0)
+		result = append_arguments(message, arguments);
+	if (result >= 0)
+		result = sd_bus_send(fData->bus, message, NULL);
+	sd_bus_message_unref(message);
+	fData->Wake();
+	return result < 0 ? status_for(result, NULL) : B_OK;
+}
+
+bool
+SessionBus::HasOwner(const char* name)
+{
+	BusValues reply;
+	BusArguments arguments;
+	arguments.Add(BusValue::String(name));
+	return Call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+			   "NameHasOwner", arguments, &reply)
+			== B_OK
+		&& !reply.empty() && reply[0].Integer() != 0;
+}
+
 status_t
 SessionBus::Data::Loop(void* cookie)
 {

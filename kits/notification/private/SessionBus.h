@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -118,7 +119,29 @@ public:
 		BusSignalHandler handler);
 	void StopWatching(int32 watch);
 
+	// A method call whose answer nobody waits for: a peer that calls back
+	// into this process before answering can't deadlock it.
+	// done, if given, learns on the bus's thread whether the call succeeded
+	// (it is not called when the connection goes first).
+	status_t CallAsync(const char* destination, const char* path, const char* interface,
+		const char* member, const BusArguments& arguments,
+		std::function<void(bool succeeded)> done = nullptr);
+
+	// Sends a signal from one of this process's objects.
+	status_t EmitSignal(const char* path, const char* interface, const char* member,
+		const BusArguments& arguments);
+
+	// Whether some connection owns the name.
+	bool HasOwner(const char* name);
+
 private:
+	friend class StatusNotifierItem;
+	// For the objects this process puts on the bus: the connection (an
+	// sd_bus*, NULL when not connected) and the lock it is used under.
+	std::recursive_mutex& _Lock();
+	void* _Connection();
+	void _Wake();
+
 	struct Data;
 	std::unique_ptr<Data> fData;
 };
