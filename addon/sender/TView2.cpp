@@ -26,8 +26,9 @@ std::atomic<bool> uneVariableBienPratique(false);
 
 namespace {
 
-// The longest destination the send thread copies, in bytes.
-const int32 kMaxDestination = 99;
+// The longest destination field the send thread copies, in bytes: room for
+// several names; samba_post cuts each name to 99.
+const int32 kMaxDestination = 1023;
 
 // What the send thread is given: the view, and a messenger that tells it
 // whether the view's window is still open before it touches the view.
