@@ -390,15 +390,14 @@ samba_run(const char* destination, const char* text, const char* sender, samba_r
 	if (destination == NULL || text == NULL || sender == NULL)
 		return B_BAD_VALUE;
 
-	samba_fitting fitted = samba_fit(text);
-	reply->replaced = fitted.replaced;
-	BString bytes = in_code_page(fitted.text);
+	BString bytes = in_code_page(samba_fit(text).text);
 	BString senderBytes = in_code_page(samba_fit(sender).text);
+	BString destinationBytes = in_code_page(samba_fit(destination).text);
 	text = bytes.String();
 
 	// Each value is one argument, exactly as given: no shell sees them.
 	// The client gets the code page's bytes and passes them on unchanged.
-	const char* argv[] = {"smbclient", "-M", destination, "-U", senderBytes.String(),
+	const char* argv[] = {"smbclient", "-M", destinationBytes.String(), "-U", senderBytes.String(),
 		"--option=unix charset=CP850", "--option=dos charset=CP850", NULL};
 	image_pipes pipes;
 	thread_id client = load_image_etc(7, argv, NULL,

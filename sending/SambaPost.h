@@ -51,7 +51,6 @@ struct samba_reply {
 	char output[2048] = {};
 	char errors[2048] = {};
 	int status = -1;  // exit status; 128 + signal; -1 when it never ran
-	int32 replaced = 0;  // characters of the text the code page lacked
 };
 
 // The five outcomes, in the order they are tested.
@@ -70,7 +69,7 @@ struct samba_alert {
 };
 
 // Runs `smbclient -M destination -U sender` (found on the search path, no
-// shell) with `text` on its standard input. Text and sender are handed over
+// shell) with `text` on its standard input. Text and names are handed over
 // in code page 850, fitted by samba_fit(), and the client is told so: left
 // to convert UTF-8 itself, it garbles what the code page lacks and every
 // character its 127-byte blocks cut in two. B_OK once it has exited; an
