@@ -303,4 +303,5 @@ TEST_F(MainWindowTest, BytesThatAreNotUTF8ShowAsReplacementMarksAndStayInTheFile
 	std::string data = read_all(fVolume.DataFile());
 	ASSERT_GE(data.size(), 1032u);
 	EXPECT_EQ(data.substr(0, 12), "caf\xe9 au lait");
+	EXPECT_TRUE(BTest::WaitFor([&] { return Sounds() == 1; }));
 }
