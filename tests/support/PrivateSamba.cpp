@@ -21,7 +21,8 @@ script()
 
 } // namespace
 
-PrivateSamba::PrivateSamba(const char* name, const char* address, const char* workgroup)
+PrivateSamba::PrivateSamba(const char* name, const char* address, const char* workgroup,
+	const char* browse)
 	:
 	fDir("murmelo-samba"),
 	fName(name),
@@ -37,7 +38,8 @@ PrivateSamba::PrivateSamba(const char* name, const char* address, const char* wo
 	}
 	ProcessResult started = run_process({script(), "start", fDir.Path(),
 		std::string(MURMELO_TREE) + "/daemon/Murmelod", fName}, "",
-		{"MURMELO_SAMBA_ADDRESS=" + fAddress, std::string("MURMELO_SAMBA_WORKGROUP=") + workgroup});
+		{"MURMELO_SAMBA_ADDRESS=" + fAddress, std::string("MURMELO_SAMBA_WORKGROUP=") + workgroup,
+			std::string("MURMELO_SAMBA_BROWSE=") + browse});
 	fStarted = started.status == 0;
 	fOutput = started.output;
 }

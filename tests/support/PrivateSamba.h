@@ -14,8 +14,10 @@
 // each with its own name and data file.
 class PrivateSamba {
 public:
+	// browse "master" or "member" runs nmbd beside smbd, so that the
+	// workgroup has a browse list (see scripts/private-samba).
 	explicit PrivateSamba(const char* name = "MURMELOTEST", const char* address = "127.0.0.1",
-		const char* workgroup = "MURMELO");
+		const char* workgroup = "MURMELO", const char* browse = "");
 	~PrivateSamba();
 
 	bool Started() const { return fStarted; }
