@@ -114,14 +114,15 @@ TView2::TView2(BRect frame, int32 windowOnly)
 		AddChild(pictureView);
 	}
 
-	// Beside the destination field, clear of every other control.
-	fMachines = new BButton(BRect(214, 104, 236, 124), "machines", "\xe2\x96\xbe",
-		new BMessage(kMachinesPressed), follow, flags);
-	AddChild(fMachines);
-
 	fMessage = new BTextView(BRect(4, 160, 286, 200), "message_a_moi", BRect(4, 10, 260, 15),
 		B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE);
 	AddChild(new BScrollView("scroll_Text", fMessage, follow, 0, true, true, B_FANCY_BORDER));
+
+	// Beside the destination field, clear of every other control; added
+	// last, so the form's own controls keep their order.
+	fMachines = new BButton(BRect(214, 104, 236, 124), "machines", "\xe2\x96\xbe",
+		new BMessage(kMachinesPressed), follow, flags);
+	AddChild(fMachines);
 
 	// A missing file or name keeps "group"; an empty name empties the field.
 	murmelo_settings settings;

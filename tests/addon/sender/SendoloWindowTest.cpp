@@ -152,11 +152,11 @@ TEST_F(SendoloWindow, FormHasEveryControlAsGiven)
 			EXPECT_NE(scroll->ScrollBar(B_HORIZONTAL), nullptr);
 			EXPECT_NE(scroll->ScrollBar(B_VERTICAL), nullptr);
 
-			// Added in the order of the table.
+			// Added in the order of the table, then the machines button.
 			const char* order[] = {"Mon_Boutton", "MonTextControl", "Destinataire", "MAIL mode",
-				"BitmapView", "scroll_Text"};
-			ASSERT_EQ(view->CountChildren(), 6);
-			for (int32 i = 0; i < 6; i++)
+				"BitmapView", "scroll_Text", "machines"};
+			ASSERT_EQ(view->CountChildren(), 7);
+			for (int32 i = 0; i < 7; i++)
 				EXPECT_STREQ(view->ChildAt(i)->Name(), order[i]);
 		});
 		EXPECT_TRUE(BTest::WriteWindowPNG(window,
