@@ -201,14 +201,18 @@ browse_machines(const char* workgroup, std::vector<BString>* machines, bigtime_t
 
 
 status_t
-browse_machines_cached(const char* workgroup, std::vector<BString>* machines, bigtime_t timeout)
+browse_machines_cached(const char* workgroup, std::vector<BString>* machines, bigtime_t timeout,
+	bigtime_t now)
 {
+	if (now < 0)
+		now = system_time();
 	BString key(workgroup != NULL ? workgroup : "");
 	key.ToUpper();
 	{
 		BAutolock locked(sCacheLock);
 		auto found = sCache.find(key);
-		if (found != sCache.end() && system_time() - found->second.readAt < kBrowseCacheLife) {
+		if (found != sCache.end() && now >= found->second.readAt
+			&& now - found->second.readAt < kBrowseCacheLife) {
 			*machines = found->second.machines;
 			return found->second.status;
 		}
@@ -216,7 +220,7 @@ browse_machines_cached(const char* workgroup, std::vector<BString>* machines, bi
 	// Read without the lock: a slow network must not hold other groups.
 	CachedList fresh;
 	fresh.status = browse_machines(key.String(), &fresh.machines, timeout);
-	fresh.readAt = system_time();
+	fresh.readAt = now;
 	*machines = fresh.machines;
 	// A time-out is not kept: the next try may well get through.
 	if (fresh.status != B_TIMED_OUT) {
@@ -224,6 +228,14 @@ browse_machines_cached(const char* workgroup, std::vector<BString>* machines, bi
 		sCache[key] = fresh;
 	}
 	return fresh.status;
+}
+
+
+status_t
+browse_machines_cached_now(const char* workgroup, std::vector<BString>* machines,
+	bigtime_t timeout)
+{
+	return browse_machines_cached(workgroup, machines, timeout);
 }
 
 

@@ -29,13 +29,16 @@ BString browse_parse_master(const char* output);
 // group adds no names. list reads a workgroup's machines.
 typedef status_t (*browse_reader)(const char* workgroup, std::vector<BString>* machines,
 	bigtime_t timeout);
+status_t browse_machines_cached_now(const char* workgroup, std::vector<BString>* machines,
+	bigtime_t timeout);
 BString browse_expand(const char* destination, const char* ownGroup, const char* ownName,
 	BString* problems, browse_reader list);
 
 // browse_machines, read at most once a minute for each workgroup: later
-// calls within the minute get the same answer. Thread-safe.
+// calls within the minute get the same answer; a time-out is not kept.
+// Thread-safe. now is the time to judge by (-1: system_time()).
 status_t browse_machines_cached(const char* workgroup, std::vector<BString>* machines,
-	bigtime_t timeout = 5000000);
+	bigtime_t timeout = 5000000, bigtime_t now = -1);
 
 // A global setting of the local Samba ("workgroup", "netbios name"), as
 // `testparm` reports it; empty when it cannot tell.

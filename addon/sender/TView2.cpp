@@ -292,7 +292,7 @@ folge_entry(void* data)
 			BString problems;
 			destination = browse_expand(destination.String(), own_group(group).String(),
 				browse_samba_setting("netbios name").String(), &problems,
-				browse_machines_cached);
+				browse_machines_cached_now);
 			if (problems.Length() > 0)
 				show_info(problems.String());
 		}

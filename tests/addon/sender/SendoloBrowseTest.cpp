@@ -222,3 +222,23 @@ TEST_F(SendoloBrowse, TheMachinesButtonListsTheWorkgroupAndFillsTheField)
 	}, 120);
 	EXPECT_EQ(result.status, 0) << result.output;
 }
+
+TEST_F(SendoloBrowse, TheListIsReadAtMostOnceAMinute)
+{
+	bigtime_t start = 1000000000;
+	std::vector<BString> machines;
+	ASSERT_EQ(browse_machines_cached(kGroup, &machines, 5000000, start), B_OK);
+	ASSERT_EQ(machines.size(), 3u);
+
+	// With no tool to be found, only the kept list can answer.
+	ScopedVariable path("PATH", "/nonexistent");
+	machines.clear();
+	ASSERT_EQ(browse_machines_cached("murmelobrowse", &machines, 5000000,
+		start + kBrowseCacheLife - 1), B_OK);
+	EXPECT_EQ(machines.size(), 3u);
+
+	machines.clear();
+	EXPECT_NE(browse_machines_cached(kGroup, &machines, 5000000, start + kBrowseCacheLife),
+		B_OK);
+	EXPECT_TRUE(machines.empty());
+}
