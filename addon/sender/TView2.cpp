@@ -242,6 +242,8 @@ machines_entry(void* data)
 		list.AddString("reason", "no browse list found");
 	else if (status == B_TIMED_OUT)
 		list.AddString("reason", "the browse list did not answer in time");
+	else if (status == B_BAD_VALUE)
+		list.AddString("reason", "no workgroup name to look for");
 	else if (status != B_OK)
 		list.AddString("reason", be_strerror(status));
 	job.view.SendMessage(&list);
