@@ -128,7 +128,9 @@ HistoryItem::HistoryItem(int32 record, const Tliste& rec, uint32 check, uint32 k
 	names.ReadNames(&rec, check, &from, &to);
 	fFrom = valid_utf8(from.String(), from.Length());
 	fTo = valid_utf8(to.String(), to.Length());
-	fText = valid_utf8(rec.message, strnlen(rec.message, kMessageSize));
+	BString text;
+	names.ReadText(&rec, check, &text);
+	fText = valid_utf8(text.String(), text.Length());
 	if (names.ReadArrival(&rec, check, &fArrival) != B_OK)
 		fArrival = -1;
 }

@@ -1,6 +1,7 @@
 #include "TWindow1.h"
 
 #include "ArrivalNotice.h"
+#include "HistoryItem.h"
 #include "HistoryWindow.h"
 #include "erreure.h"
 
@@ -296,8 +297,11 @@ TWindow1::_ShowRecords(Tliste* records, const int* indexes, int count)
 		int64 arrival;
 		if (read_message_arrival(&records[k], &arrival) == B_OK)
 			rows[k].arrival = format_arrival(arrival, now);
-		// A text of the full 1000 bytes has no terminating zero.
-		rows[k].text.SetTo(records[k].message, strnlen(records[k].message, kMessageSize));
+		// The whole text, also past the record's 1000 bytes; bytes that
+		// are not UTF-8 show as replacement marks.
+		BString text;
+		read_message_text(&records[k], &text);
+		rows[k].text = valid_utf8(text.String(), text.Length());
 	}
 
 	// As ajoute3 does, but giving up the wait for the window's lock once

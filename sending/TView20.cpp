@@ -1,5 +1,6 @@
 #include "TView20.h"
 
+#include "BrowseList.h"
 #include "MurmeloSettings.h"
 #include "PrivatePopupMessages.h"
 #include "SambaPost.h"
@@ -141,7 +142,26 @@ folge_entry(void* data)
 		return 0;
 	}
 
-	samba_post(job->correspondent.String(), job->text.String(), sender.String());
+	BString destination(job->correspondent);
+	if (destination.FindFirst('@') >= 0) {
+		// As in Sendolo: a workgroup stands for the machines its browse
+		// list knows, this one left out.
+		murmelo_settings settings;
+		load_murmelo_settings(&settings);
+		BString group = settings.group.Length() > 0 ? settings.group
+			: browse_samba_setting("workgroup");
+		BString problems;
+		destination = browse_expand(destination.String(), group.String(),
+			browse_samba_setting("netbios name").String(), &problems,
+			browse_machines_cached_now);
+		if (problems.Length() > 0) {
+			BAlert* alert = new BAlert("error", problems.String(), "oki", NULL, NULL,
+				B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+			alert->Go();
+		}
+	}
+	if (destination.Length() > 0)
+		samba_post(destination.String(), job->text.String(), sender.String());
 
 	// The window may be gone already: closed by hand, or by an earlier send;
 	// and another window may have come at its address since. Its handler

@@ -3,6 +3,7 @@
 #include <HostPath.h>
 
 #include <fcntl.h>
+#include <vector>
 #include <string.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -14,6 +15,9 @@ const char kMagic[4] = {'M', 'N', 'A', 'M'};
 // The arrival entry follows its names entry in the same write; older
 // readers never follow the record's time reference, so they never see it.
 const char kArrivalMagic[4] = {'M', 'T', 'I', 'M'};
+// A text longer than the record's field follows its arrival entry in the
+// same write: magic, length, check, then the whole text.
+const char kTextMagic[4] = {'M', 'T', 'X', 'T'};
 const uint32 kHeaderSize = 12;
 const uint32 kArrivalEntrySize = kHeaderSize + 8;
 const uint32 kMinEntrySize = kHeaderSize + 3;
@@ -83,6 +87,47 @@ read_arrival_entry(int fd, uint32 reference, uint32 check, int64* arrival)
 	return B_OK;
 }
 
+bool
+field_is_full(const Tliste* record)
+{
+	return memchr(record->message, '\0', kMessageSize) == NULL;
+}
+
+// The record's text: its text entry when the field is full and the entry
+// behind its arrival entry is its own, else the field.
+status_t
+read_text_entry(int fd, const Tliste* record, uint32 check, BString* text)
+{
+	text->SetTo(record->message, (int32)strnlen(record->message, kMessageSize));
+	if (!field_is_full(record))
+		return B_OK;
+	if (record->time == 0 || fd < 0)
+		return B_ENTRY_NOT_FOUND;
+	off_t at = (off_t)record->time - 1 + kArrivalEntrySize;
+	char header[kHeaderSize];
+	if (pread(fd, header, sizeof(header), at) != (ssize_t)sizeof(header))
+		return B_ENTRY_NOT_FOUND;
+	uint32 length;
+	uint32 stored;
+	memcpy(&length, header + 4, 4);
+	memcpy(&stored, header + 8, 4);
+	if (memcmp(header, kTextMagic, 4) != 0 || stored != check
+		|| length < kHeaderSize + kMessageSize || length - kHeaderSize > kMaxMessageText)
+		return B_ENTRY_NOT_FOUND;
+	uint32 size = length - kHeaderSize;
+	BString whole;
+	char* buffer = whole.LockBuffer((int32)size + 1);
+	if (buffer == NULL)
+		return B_NO_MEMORY;
+	ssize_t got = pread(fd, buffer, size, at + kHeaderSize);
+	whole.UnlockBuffer(got == (ssize_t)size ? (int32)size : 0);
+	// A torn entry reads as none; the field still holds the beginning.
+	if (got != (ssize_t)size || memcmp(buffer, record->message, kMessageSize) != 0)
+		return B_ENTRY_NOT_FOUND;
+	*text = whole;
+	return B_OK;
+}
+
 } // namespace
 
 uint32
@@ -98,12 +143,18 @@ message_check(const Tliste* record)
 
 uint32
 append_message_names(const Tliste* record, const char* from, const char* to,
-	const char* realfrom, int64 arrival, uint32* arrivalReference)
+	const char* realfrom, int64 arrival, uint32* arrivalReference, const char* text,
+	size_t textLength)
 {
 	if (arrivalReference != NULL)
 		*arrivalReference = 0;
 	const char* names[3] = {from, to, realfrom};
-	char entry[kMaxEntrySize + kArrivalEntrySize];
+	bool withText = text != NULL && textLength > (size_t)kMessageSize && arrival >= 0;
+	if (textLength > kMaxMessageText)
+		textLength = kMaxMessageText;
+	size_t room = kMaxEntrySize + kArrivalEntrySize + (withText ? kHeaderSize + textLength : 0);
+	std::vector<char> buffer(room);
+	char* entry = buffer.data();
 	uint32 length = kHeaderSize;
 	for (const char* name : names) {
 		size_t size = cut_length(name);
@@ -124,6 +175,15 @@ append_message_names(const Tliste* record, const char* from, const char* to,
 		memcpy(timeEntry + 8, &check, 4);
 		memcpy(timeEntry + kHeaderSize, &arrival, 8);
 		length += kArrivalEntrySize;
+	}
+	if (withText) {
+		char* textEntry = entry + length;
+		uint32 textEntrySize = kHeaderSize + (uint32)textLength;
+		memcpy(textEntry, kTextMagic, 4);
+		memcpy(textEntry + 4, &textEntrySize, 4);
+		memcpy(textEntry + 8, &check, 4);
+		memcpy(textEntry + kHeaderSize, text, textLength);
+		length += textEntrySize;
 	}
 
 	// Opened without waiting: a FIFO in its place must not hold the intake.
@@ -250,6 +310,28 @@ MessageNamesReader::ReadArrival(const Tliste* record, uint32 check, int64* arriv
 	if (record->time == 0 || fFD < 0)
 		return B_ENTRY_NOT_FOUND;
 	return read_arrival_entry(fFD, record->time, check, arrival);
+}
+
+status_t
+MessageNamesReader::ReadText(const Tliste* record, uint32 check, BString* text)
+{
+	if (record == NULL || text == NULL)
+		return B_BAD_VALUE;
+	return read_text_entry(fFD, record, check, text);
+}
+
+status_t
+read_message_text(const Tliste* record, BString* text)
+{
+	if (record == NULL || text == NULL)
+		return B_BAD_VALUE;
+	if (!field_is_full(record))
+		return read_text_entry(-1, record, 0, text);
+	int fd = open(host_path(MURMELO_NAMES_FILE).String(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+	status_t result = read_text_entry(fd, record, message_check(record), text);
+	if (fd >= 0)
+		close(fd);
+	return result;
 }
 
 BString

@@ -22,8 +22,22 @@ uint32 message_check(const Tliste* record);
 // realfrom, or 0 when the entry could not be written. With an arrival time
 // (microseconds since 1970, UTC) the same write carries an arrival entry
 // too, whose reference goes to *arrivalReference for the record's time.
+// A text longer than the record's field (text, textLength) goes whole into
+// a text entry right behind the arrival entry, in the same write; it needs
+// the arrival time.
 uint32 append_message_names(const Tliste* record, const char* from, const char* to,
-	const char* realfrom, int64 arrival = -1, uint32* arrivalReference = NULL);
+	const char* realfrom, int64 arrival = -1, uint32* arrivalReference = NULL,
+	const char* text = NULL, size_t textLength = 0);
+
+// The longest text a text entry keeps; the intake says so when it cuts one.
+static const size_t kMaxMessageText = 1 << 20;
+
+// The whole text of a record's message: from its text entry when the field
+// is full and one belongs to it, otherwise the field itself (at most its
+// 1000 bytes). The bytes are as received, valid UTF-8 or not.
+// B_ENTRY_NOT_FOUND when a full field has no text entry (the field is then
+// the text); B_OK otherwise.
+status_t read_message_text(const Tliste* record, BString* text);
 
 // The names of a record. Each of from, to and realfrom may be NULL. A name
 // whose entry can't be found or doesn't belong to this record reads as
@@ -47,6 +61,7 @@ public:
 
 	status_t ReadNames(const Tliste* record, uint32 check, BString* from, BString* to);
 	status_t ReadArrival(const Tliste* record, uint32 check, int64* arrival);
+	status_t ReadText(const Tliste* record, uint32 check, BString* text);
 
 private:
 	MessageNamesReader(const MessageNamesReader&) = delete;

@@ -15,6 +15,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 const char* const kVersion = "Murmelo V0.0.5";
@@ -82,12 +85,14 @@ append_record(int fd, const char* what, size_t size)
 	return false;
 }
 
-// The message text: at most the record's field, from a regular file only.
-// A FIFO or a device would keep the daemon waiting for a writer that may
-// never come, so it is opened without waiting and refused.
+// The message text, whole up to kMaxMessageText, from a regular file only;
+// the record's field gets its first bytes. A FIFO or a device would keep
+// the daemon waiting for a writer that may never come, so it is opened
+// without waiting and refused. *cut tells that the file held more.
 bool
-read_message_file(const char* path, Tliste* record)
+read_message_file(const char* path, Tliste* record, std::vector<char>* text, bool* cut)
 {
+	*cut = false;
 	int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
 	if (fd < 0)
 		return false;
@@ -96,9 +101,12 @@ read_message_file(const char* path, Tliste* record)
 		close(fd);
 		return false;
 	}
+	// One byte beyond the most kept tells a longer file.
+	text->resize(st.st_size > 0 && (size_t)st.st_size <= kMaxMessageText
+		? (size_t)st.st_size + 1 : kMaxMessageText + 1);
 	size_t got = 0;
-	while (got < (size_t)kMessageSize) {
-		ssize_t more = read(fd, record->message + got, kMessageSize - got);
+	while (got < text->size()) {
+		ssize_t more = read(fd, text->data() + got, text->size() - got);
 		if (more < 0 && errno == EINTR)
 			continue;
 		if (more < 0) {
@@ -108,10 +116,20 @@ read_message_file(const char* path, Tliste* record)
 		if (more == 0)
 			break;
 		got += more;
+		// The file may have grown since it was looked at.
+		if (got == text->size() && text->size() <= kMaxMessageText)
+			text->resize(std::min(text->size() * 2, kMaxMessageText + 1));
 	}
 	close(fd);
-	if (got < (size_t)kMessageSize)
-		record->message[got] = '\0';
+	if (got > kMaxMessageText) {
+		got = kMaxMessageText;
+		*cut = true;
+	}
+	text->resize(got);
+	size_t field = std::min(got, (size_t)kMessageSize);
+	memcpy(record->message, text->data(), field);
+	if (field < (size_t)kMessageSize)
+		record->message[field] = '\0';
 	return true;
 }
 
@@ -162,8 +180,14 @@ PopClass::trap_message(int argc, char** argv)
 	record.is_new = 1;
 	// A folder, a FIFO or a read that fails must not pass for an empty
 	// message, nor keep the daemon waiting.
-	if (!read_message_file(path, &record))
+	std::vector<char> text;
+	bool cut = false;
+	if (!read_message_file(path, &record, &text, &cut))
 		cannot_read(path);
+	if (cut) {
+		fprintf(stderr, "Murmelod: the message in %s is longer than %zu bytes; the rest is "
+			"not stored\n", path, kMaxMessageText);
+	}
 
 	const char* from = argv[1];
 	const char* realfrom = argv[2];
@@ -171,7 +195,10 @@ PopClass::trap_message(int argc, char** argv)
 	struct timespec now;
 	clock_gettime(CLOCK_REALTIME, &now);
 	int64 arrival = (int64)now.tv_sec * 1000000 + now.tv_nsec / 1000;
-	uint32 names = append_message_names(&record, from, to, realfrom, arrival, &record.time);
+	// The record keeps the first 1000 bytes, as every reader expects; a
+	// longer text goes whole to the names file, behind the arrival entry.
+	uint32 names = append_message_names(&record, from, to, realfrom, arrival, &record.time,
+		text.data(), text.size());
 	record.from = names;
 	record.to = names;
 	record.realfrom = names;

@@ -31,8 +31,9 @@ PopClass::ajoute2(Tliste* rec, TestView* view)
 	if (view != NULL) {
 		BString sender;
 		read_message_names(rec, &sender, NULL, NULL);
-		// A text of the full 1000 bytes has no terminating zero.
-		BString text(rec->message, kMessageSize);
+		// The whole text, also past the record's 1000 bytes.
+		BString text;
+		read_message_text(rec, &text);
 		BWindow* window = view->Window();
 		if (window == NULL || window->Lock()) {
 			view->AjouteFrom(const_cast<char*>(sender.String()), view);

@@ -11,6 +11,10 @@ enum {
 	kMailModeToggled = 'Mail',
 	kSenderCommitted = 'Recu',
 	kDestinationCommitted = 'eone',
+	// The machines button, the list its thread read, a machine chosen.
+	kMachinesPressed = 'mchn',
+	kMachinesRead = 'mlst',
+	kMachineChosen = 'mpck',
 };
 
 #endif

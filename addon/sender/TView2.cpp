@@ -1,6 +1,7 @@
 #include "TView2.h"
 
 #include "BitmapView.h"
+#include "BrowseList.h"
 #include "MurmeloSettings.h"
 #include "SambaPost.h"
 #include "SendoloDefs.h"
@@ -10,9 +11,12 @@
 #include <Bitmap.h>
 #include <Button.h>
 #include <CheckBox.h>
+#include <Errors.h>
 #include <MailMessage.h>
 #include <Messenger.h>
+#include <MenuItem.h>
 #include <OS.h>
+#include <PopUpMenu.h>
 #include <ScrollView.h>
 #include <String.h>
 #include <TextControl.h>
@@ -26,8 +30,9 @@ std::atomic<bool> uneVariableBienPratique(false);
 
 namespace {
 
-// The longest destination the send thread copies, in bytes.
-const int32 kMaxDestination = 99;
+// The longest destination field the send thread copies, in bytes: room for
+// several names; samba_post cuts each name to 99.
+const int32 kMaxDestination = 1023;
 
 // What the send thread is given: the view, and a messenger that tells it
 // whether the view's window is still open before it touches the view.
@@ -35,6 +40,22 @@ struct SendJob {
 	TView2* view;
 	BMessenger window;
 };
+
+// What the machines thread is given.
+struct MachinesJob {
+	BMessenger view;
+	BString group;
+};
+
+// The workgroup `@` and the machines button stand for: the one of the
+// options, else the local Samba's.
+BString
+own_group(const BString& fromOptions)
+{
+	if (fromOptions.Length() > 0)
+		return fromOptions;
+	return browse_samba_setting("workgroup");
+}
 
 void
 show_info(const char* text)
@@ -97,11 +118,18 @@ TView2::TView2(BRect frame, int32 windowOnly)
 		B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE);
 	AddChild(new BScrollView("scroll_Text", fMessage, follow, 0, true, true, B_FANCY_BORDER));
 
+	// Beside the destination field, clear of every other control; added
+	// last, so the form's own controls keep their order.
+	fMachines = new BButton(BRect(214, 104, 236, 124), "machines", "\xe2\x96\xbe",
+		new BMessage(kMachinesPressed), follow, flags);
+	AddChild(fMachines);
+
 	// A missing file or name keeps "group"; an empty name empties the field.
 	murmelo_settings settings;
 	settings.popName = "group";
 	if (load_murmelo_settings(&settings) == B_OK)
 		fSender->SetText(settings.popName.String());
+	fGroup = settings.group;
 }
 
 void
@@ -110,6 +138,7 @@ TView2::AttachedToWindow()
 	fMailMode->SetTarget(this);
 	fSender->SetTarget(this);
 	fSend->SetTarget(this);
+	fMachines->SetTarget(this);
 	BView::AttachedToWindow();
 }
 
@@ -128,6 +157,19 @@ TView2::MessageReceived(BMessage* message)
 			}
 			_StartSend();
 			break;
+		case kMachinesPressed:
+			_ReadMachines();
+			break;
+		case kMachinesRead:
+			_ShowMachines(message);
+			break;
+		case kMachineChosen:
+		{
+			const char* machine;
+			if (message->FindString("machine", &machine) == B_OK)
+				fDestination->SetText(machine);
+			break;
+		}
 		default:
 			break;
 	}
@@ -145,6 +187,69 @@ TView2::_StartSend()
 	resume_thread(thread);
 }
 
+void
+TView2::_ReadMachines()
+{
+	MachinesJob* job = new MachinesJob{BMessenger(this), fGroup};
+	thread_id thread = spawn_thread(machines_entry, "browse list", B_NORMAL_PRIORITY, job);
+	if (thread < 0) {
+		delete job;
+		return;
+	}
+	fMachines->SetEnabled(false);
+	resume_thread(thread);
+}
+
+void
+TView2::_ShowMachines(BMessage* list)
+{
+	fMachines->SetEnabled(true);
+	BPopUpMenu* menu = new BPopUpMenu("machines", false, false);
+	const char* machine;
+	for (int32 i = 0; list->FindString("machine", i, &machine) == B_OK; i++) {
+		BMessage* choice = new BMessage(kMachineChosen);
+		choice->AddString("machine", machine);
+		menu->AddItem(new BMenuItem(machine, choice));
+	}
+	if (menu->CountItems() == 0) {
+		// The menu still opens, so that the press visibly did something.
+		const char* reason = "no machine found";
+		list->FindString("reason", &reason);
+		BMenuItem* item = new BMenuItem(reason, NULL);
+		item->SetEnabled(false);
+		menu->AddItem(item);
+	}
+	menu->SetTargetForItems(this);
+	menu->SetAsyncAutoDestruct(true);
+	BRect button = fMachines->ConvertToScreen(fMachines->Bounds());
+	menu->Go(button.LeftBottom(), true, true, button, true);
+}
+
+
+int32
+machines_entry(void* data)
+{
+	MachinesJob job = *(MachinesJob*)data;
+	delete (MachinesJob*)data;
+
+	BString group = own_group(job.group);
+	std::vector<BString> machines;
+	status_t status = browse_machines_cached(group.String(), &machines);
+	BMessage list(kMachinesRead);
+	for (const BString& machine : machines)
+		list.AddString("machine", machine.String());
+	if (status == B_NAME_NOT_FOUND)
+		list.AddString("reason", "no browse list found");
+	else if (status == B_TIMED_OUT)
+		list.AddString("reason", "the browse list did not answer in time");
+	else if (status == B_BAD_VALUE)
+		list.AddString("reason", "no workgroup name to look for");
+	else if (status != B_OK)
+		list.AddString("reason", be_strerror(status));
+	job.view.SendMessage(&list);
+	return 0;
+}
+
 
 int32
 folge_entry(void* data)
@@ -160,6 +265,7 @@ folge_entry(void* data)
 	BString destination = leading_bytes(view->fDestination->Text(), kMaxDestination);
 	BString text(view->fMessage->Text());
 	BString sender(view->fSender->Text());
+	BString group(view->fGroup);
 	int32 windowOnly = view->fWindowOnly;
 	view->Window()->Unlock();
 
@@ -182,7 +288,18 @@ folge_entry(void* data)
 	} else {
 		printf("popup\n");
 		fflush(stdout);
-		samba_post(destination.String(), text.String(), sender.String());
+		if (destination.FindFirst('@') >= 0) {
+			// A workgroup stands for the machines its browse list knows,
+			// this one left out.
+			BString problems;
+			destination = browse_expand(destination.String(), own_group(group).String(),
+				browse_samba_setting("netbios name").String(), &problems,
+				browse_machines_cached_now);
+			if (problems.Length() > 0)
+				show_info(problems.String());
+		}
+		if (destination.Length() > 0)
+			samba_post(destination.String(), text.String(), sender.String());
 	}
 
 	if (windowOnly == 1 || !mailMode) {

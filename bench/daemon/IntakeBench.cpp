@@ -51,8 +51,9 @@ BM_BinTrue(benchmark::State& state)
 }
 BENCHMARK(BM_BinTrue)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
+// The intake of one message of the given text, in a private boot volume.
 void
-BM_MurmelodIntake(benchmark::State& state)
+intake(const std::string& text, benchmark::State& state)
 {
 	char pattern[] = "/tmp/murmelo-bench-XXXXXX";
 	std::string root = mkdtemp(pattern);
@@ -60,7 +61,7 @@ BM_MurmelodIntake(benchmark::State& state)
 	setenv("BE_BOOT_VOLUME", root.c_str(), 1);
 	std::string message = root + "/message";
 	FILE* file = fopen(message.c_str(), "w");
-	fputs("A message of an ordinary length, as a colleague would send it.\n", file);
+	fwrite(text.data(), 1, text.size(), file);
 	fclose(file);
 
 	run({MURMELO_TREE "/daemon/Murmelod", "sender", "RECIPIENT", message}, state);
@@ -72,7 +73,26 @@ BM_MurmelodIntake(benchmark::State& state)
 	rmdir(root.c_str());
 	unsetenv("BE_BOOT_VOLUME");
 }
+
+void
+BM_MurmelodIntake(benchmark::State& state)
+{
+	intake("A message of an ordinary length, as a colleague would send it.\n", state);
+}
 BENCHMARK(BM_MurmelodIntake)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+// Longer than a record holds: the whole text goes to the names file too.
+void
+BM_MurmelodIntakeLong(benchmark::State& state)
+{
+	std::string text;
+	while ((int64_t)text.size() < state.range(0))
+		text += "words of a long message, ";
+	text.resize(state.range(0));
+	intake(text, state);
+}
+BENCHMARK(BM_MurmelodIntakeLong)->Arg(1500)->Arg(64 << 10)->Unit(benchmark::kMicrosecond)
+	->MinTime(2.0);
 
 } // namespace
 

@@ -3,6 +3,7 @@
 
 #include <Errors.h>
 #include <SupportDefs.h>
+#include <UTF8.h>
 
 // Header field names as BeOS spells them: with the colon and the blank.
 #define B_MAIL_TO "To: "
@@ -53,36 +54,5 @@ enum mail_flags {
 	B_MAIL_SAVE = 4
 };
 
-// The text conversions of BeOS, which name the character set a mail is sent
-// in. They belong to the support kit's UTF8.h; they live here until that
-// header exists, and must move there with it.
-#ifndef _UTF8_H
-enum {
-	B_ISO1_CONVERSION,
-	B_ISO2_CONVERSION,
-	B_ISO3_CONVERSION,
-	B_ISO4_CONVERSION,
-	B_ISO5_CONVERSION,
-	B_ISO6_CONVERSION,
-	B_ISO7_CONVERSION,
-	B_ISO8_CONVERSION,
-	B_ISO9_CONVERSION,
-	B_ISO10_CONVERSION,
-	B_MAC_ROMAN_CONVERSION,
-	B_SJIS_CONVERSION,
-	B_EUC_CONVERSION,
-	B_JIS_CONVERSION,
-	B_MS_WINDOWS_CONVERSION,
-	B_UNICODE_CONVERSION,
-	B_KOI8R_CONVERSION,
-	B_MS_WINDOWS_1251_CONVERSION,
-	B_MS_DOS_866_CONVERSION,
-	B_MS_DOS_CONVERSION,
-	B_EUC_KR_CONVERSION,
-	B_ISO13_CONVERSION,
-	B_ISO14_CONVERSION,
-	B_ISO15_CONVERSION
-};
-#endif
 
 #endif

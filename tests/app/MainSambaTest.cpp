@@ -254,3 +254,42 @@ TEST_F(MainSambaTest, AwayModeAnswersEachMessageOnceAndListsNothing)
 	BTest::Locked(fWindow, [&] { title = fWindow->Title(); });
 	EXPECT_EQ(title, "murmelo");
 }
+
+TEST_F(MainSambaTest, ALongMessageIsShownWholeInTheListThePopupAndTheHistory)
+{
+	std::string text;
+	for (int i = 0; text.size() < 1500; i++)
+		text += "phrase " + std::to_string(i) + (i % 10 == 9 ? ".\n" : ", ");
+	text.resize(1500);
+	ProcessResult sent = sSamba->Send("longwinded", text);
+	ASSERT_EQ(sent.status, 0) << sent.output;
+
+	ASSERT_TRUE(BTest::WaitFor([&] { return Rows(0).size() >= fSamples + 2; }, kOnePoll));
+	EXPECT_EQ(Rows(0)[fSamples + 1], text);
+	// The record is what it always was: 1032 bytes, the first 1000 of them.
+	std::vector<Tliste> records = sSamba->Records();
+	ASSERT_EQ(records.size(), 1u);
+	EXPECT_EQ(read_file(sSamba->DataFile()).size(), 1032u);
+	EXPECT_EQ(std::string(records[0].message, 1000), text.substr(0, 1000));
+
+	ClickRow(fSamples + 1);
+	ASSERT_EQ(BTest::Click(BTest::FindView(fWindow, "REPLY"), BPoint(10, 10)), B_OK);
+	BWindow* popup = BTest::WaitForWindow("private popup");
+	ASSERT_NE(popup, nullptr);
+	EXPECT_EQ(popup_text(popup), text);
+	BTest::Locked(popup, [&] { popup->Quit(); });
+
+	HistoryWindow* history = new HistoryWindow();
+	history->Show();
+	ASSERT_TRUE(BTest::WaitFor([&] {
+		bool loaded = false;
+		BTest::Locked(history, [&] { loaded = history->IsLoaded(); });
+		return loaded;
+	}));
+	BTest::Locked(history, [&] {
+		ASSERT_EQ(history->CountShown(), 1);
+		EXPECT_NE(std::string(history->ShownText(0).String()).find(text), std::string::npos);
+	});
+	BTest::Locked(history, [&] { history->Quit(); });
+	EXPECT_TRUE(BTest::WaitFor([&] { return Sounds() == 1; }));
+}

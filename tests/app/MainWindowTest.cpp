@@ -292,3 +292,16 @@ TEST_F(MainWindowTest, AwayModeAddsNothingToTheList)
 	EXPECT_FALSE(fWindow->IsAway());
 }
 
+
+TEST_F(MainWindowTest, BytesThatAreNotUTF8ShowAsReplacementMarksAndStayInTheFile)
+{
+	AddRecord("eve", "caf\xe9 au lait");
+	Open();
+	size_t samples = Rows(1).size();
+	ASSERT_TRUE(BTest::WaitFor([&] { return Rows(0).size() >= samples + 2; }, kOnePoll));
+	EXPECT_EQ(Rows(0)[samples + 1], "caf\xef\xbf\xbd au lait");
+	std::string data = read_all(fVolume.DataFile());
+	ASSERT_GE(data.size(), 1032u);
+	EXPECT_EQ(data.substr(0, 12), "caf\xe9 au lait");
+	EXPECT_TRUE(BTest::WaitFor([&] { return Sounds() == 1; }));
+}

@@ -110,6 +110,49 @@ TEST_F(Intake, TextIsTheFirstThousandBytesAsRead)
 	EXPECT_EQ(std::string(Record(4).message, 23), odd + '\0');
 }
 
+TEST_F(Intake, LongTextsAreKeptWholeBesideTheirUnchangedRecord)
+{
+	// 1,500 bytes with bytes that are not UTF-8: kept as they came.
+	std::string head(1000, 'h');
+	std::string first = head + std::string(490, 't') + "\xff\xfe bad";
+	std::string second = head + "another tail";
+	ASSERT_EQ(run_daemon({"a", "b", Message("first", first)}).status, 0);
+	ASSERT_EQ(run_daemon({"a", "b", Message("second", second)}).status, 0);
+	ASSERT_EQ(run_daemon({"a", "b", Message("exact", head)}).status, 0);
+	ASSERT_EQ(run_daemon({"a", "b", Message("short", "short one")}).status, 0);
+	ASSERT_EQ(Data().size(), 4u * 1032);
+
+	// The records are what they always were: the first 1000 bytes.
+	MessageNamesReader reader;
+	BString text;
+	for (int i : {1, 2}) {
+		Tliste rec = Record(i);
+		EXPECT_EQ(std::string(rec.message, 1000), head);
+		EXPECT_EQ(read_message_text(&rec, &text), B_OK);
+		EXPECT_EQ(std::string(text.String(), text.Length()), i == 1 ? first : second);
+		EXPECT_EQ(reader.ReadText(&rec, message_check(&rec), &text), B_OK);
+		EXPECT_EQ(std::string(text.String(), text.Length()), i == 1 ? first : second);
+		BString from;
+		EXPECT_EQ(read_message_names(&rec, &from, NULL, NULL), B_OK);
+		EXPECT_EQ(from, "a");
+	}
+	Tliste exact = Record(3);
+	EXPECT_EQ(read_message_text(&exact, &text), B_ENTRY_NOT_FOUND);
+	EXPECT_EQ(std::string(text.String()), head);
+	Tliste shortOne = Record(4);
+	EXPECT_EQ(read_message_text(&shortOne, &text), B_OK);
+	EXPECT_EQ(text, "short one");
+
+	// Past the most a text entry keeps, the rest is dropped, not silently.
+	std::string huge(kMaxMessageText + 10, 'x');
+	DaemonRun run = run_daemon({"a", "b", Message("huge", huge)});
+	EXPECT_EQ(run.status, 0);
+	EXPECT_NE(run.errors.find("longer than"), std::string::npos) << run.errors;
+	Tliste rec = Record(5);
+	EXPECT_EQ(read_message_text(&rec, &text), B_OK);
+	EXPECT_EQ((size_t)text.Length(), kMaxMessageText);
+}
+
 TEST_F(Intake, NamesTravelWithTheRecord)
 {
 	const std::string sender = "it's \"me\" $(rm -rf /); `x` & y";

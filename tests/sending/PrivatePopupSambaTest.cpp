@@ -214,3 +214,55 @@ TEST_F(PrivatePopupSamba, AnEmptyAnswerIsSent)
 	ASSERT_TRUE(WaitForRecords(1));
 	EXPECT_STREQ(Records()[0].message, "");
 }
+
+TEST_F(PrivatePopupSamba, WhatTheCodePageLacksArrivesTransliteratedAsTheAlertSays)
+{
+	struct {
+		const char* typed;
+		const char* stored;
+		const char* said;
+	} cases[] = {
+		// "prix 5 € — ok"
+		{"prix 5 \xe2\x82\xac \xe2\x80\x94 ok", "prix 5 EUR - ok",
+			"\n\nMessage succesfully sent.\n\nThe WinPopup code page lacks some characters; "
+			"sent as: \xe2\x82\xac \xe2\x86\x92 EUR, \xe2\x80\x94 \xe2\x86\x92 -"},
+		// "Ça coûte 5 € — ok"
+		{"\xc3\x87" "a co\xc3\xbbte 5 \xe2\x82\xac \xe2\x80\x94 ok",
+			"\xc3\x87" "a co\xc3\xbbte 5 EUR - ok",
+			"\n\nMessage succesfully sent.\n\nThe WinPopup code page lacks some characters; "
+			"sent as: \xe2\x82\xac \xe2\x86\x92 EUR, \xe2\x80\x94 \xe2\x86\x92 -"},
+		// "Ça coûte cher", and accents astride smbclient's 127-byte blocks.
+		{"\xc3\x87" "a co\xc3\xbbte cher", "\xc3\x87" "a co\xc3\xbbte cher",
+			"\n\nMessage succesfully sent."},
+	};
+	std::string astride(126, 'a');
+	for (int i = 0; i < 5; i++)
+		astride += "\xc3\xa9\xc3\xa8" + std::string(125, 'b');
+	size_t count = 0;
+	for (const auto& c : cases) {
+		TWindow19* window = Open("?", "127.0.0.1");
+		BTextView* write = dynamic_cast<BTextView*>(BTest::FindView(window, "private_popup_write"));
+		ASSERT_NE(write, nullptr);
+		std::string typed = c.typed;
+		if (&c == &cases[2])
+			typed += "\n" + astride;
+		BTest::Locked(window, [&] { write->SetText(typed.c_str()); });
+		BView* send = BTest::FindView(window, "SEND");
+		ASSERT_NE(send, nullptr);
+		ASSERT_EQ(BTest::Click(send, BPoint(10, 10)), B_OK);
+		BWindow* alert = BTest::WaitForWindow("Pingbox", kSendTimeout);
+		ASSERT_NE(alert, nullptr) << c.typed;
+		EXPECT_EQ(AlertText(alert), c.said);
+		// Gone before the next send, whose alert has the same title.
+		BTest::PressKey(alert, "\x1b");
+		ASSERT_TRUE(BTest::WaitFor([] { return BTest::WaitForWindow("Pingbox", 0) == NULL; }));
+		ASSERT_TRUE(WaitForRecords(++count));
+		Tliste record = Records().back();
+		BString text;
+		read_message_text(&record, &text);
+		std::string expected = c.stored;
+		if (&c == &cases[2])
+			expected += "\n" + astride;
+		EXPECT_EQ(std::string(text.String()), expected);
+	}
+}

@@ -186,7 +186,9 @@ TEST_F(PrivatePopup, SendGoesToTheWindowsOwnCorrespondent)
 	ASSERT_TRUE(BTest::WaitFor([&] { return Gone(secondMessenger); }));
 	ASSERT_TRUE(Sent());
 	std::string arguments = TempBootVolume::Read(fVolume.Root() + "/args");
-	EXPECT_EQ(arguments, std::string("-M\0BOB\0-U\0varnoth\0", 18));
+	// The values, then the code page the text is handed over in.
+	EXPECT_EQ(arguments, std::string("-M\0BOB\0-U\0varnoth\0--option=unix charset=CP850\0"
+		"--option=dos charset=CP850\0", 73));
 	EXPECT_EQ(TempBootVolume::Read(fVolume.Root() + "/input"), "hi bob");
 	EXPECT_TRUE(!Gone(firstMessenger));
 }

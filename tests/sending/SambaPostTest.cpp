@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,15 @@ protected:
 	TempDir fDir{"murmelo-standin"};
 	std::string fOldPath;
 };
+
+// What the client is started with: the values, then the code page it is
+// handed the text in.
+std::vector<std::string>
+client_arguments(const std::string& destination, const std::string& sender)
+{
+	return {"-M", destination, "-U", sender, "--option=unix charset=CP850",
+		"--option=dos charset=CP850"};
+}
 
 } // namespace
 
@@ -221,7 +231,7 @@ TEST_F(StandIn, OldTextsGiveTheFiveOutcomes)
 		ASSERT_EQ(samba_run("BOB", "hello there", "alice", &reply), B_OK);
 		EXPECT_STREQ(reply.output, row.output);
 		EXPECT_EQ(samba_classify(reply), row.expected) << row.output;
-		EXPECT_EQ(Arguments(), (std::vector<std::string>{"-M", "BOB", "-U", "alice"}));
+		EXPECT_EQ(Arguments(), client_arguments("BOB", "alice"));
 		EXPECT_EQ(read_file(File("input")), "hello there");
 	}
 	samba_reply reply;
@@ -240,8 +250,11 @@ TEST_F(StandIn, ValuesAndTextReachTheClientVerbatim)
 	const std::string sender = "Jean \"Dupont\" > y";
 	samba_reply reply;
 	ASSERT_EQ(samba_run(destination.c_str(), text.c_str(), sender.c_str(), &reply), B_OK);
-	EXPECT_EQ(Arguments(), (std::vector<std::string>{"-M", destination, "-U", sender}));
-	EXPECT_EQ(read_file(File("input")), text);
+	EXPECT_EQ(Arguments(), client_arguments(destination, sender));
+	// Verbatim in the code page the client is told of: the é is its byte.
+	std::string inCodePage = text;
+	inCodePage.replace(inCodePage.size() - 2, 2, "\x82");
+	EXPECT_EQ(read_file(File("input")), inCodePage);
 	struct stat info;
 	EXPECT_NE(stat(File("pwned").c_str(), &info), 0);
 	EXPECT_NE(stat(File("redirected").c_str(), &info), 0);
@@ -392,4 +405,130 @@ TEST_F(StandInAlerts, LongRawOutputCutInsideACharacterIsStillShown)
 	EXPECT_EQ(alert.title, "error");
 	EXPECT_EQ(alert.text, output.substr(0, 2047));
 	EXPECT_TRUE(alert.escapePresses);
+}
+
+TEST(SambaRecipients, CommasAndBlanksSeparateNamesEachKeptOnce)
+{
+	std::vector<BString> names = samba_recipients(" alpha, beta\tnosuchhost,,ALPHA  Gamma ");
+	std::vector<std::string> got;
+	for (const BString& name : names)
+		got.push_back(name.String());
+	EXPECT_EQ(got, (std::vector<std::string>{"alpha", "beta", "nosuchhost", "Gamma"}));
+	EXPECT_TRUE(samba_recipients(" , ").empty());
+	EXPECT_EQ(samba_recipients(std::string(150, 'n').c_str())[0].Length(), 99);
+}
+
+TEST(SambaFit, WhatTheCodePagesLackIsTransliteratedAndListed)
+{
+	// "prix 5 € — ok", "Ça coûte 5 € — ok"
+	samba_fitting prix = samba_fit("prix 5 \xe2\x82\xac \xe2\x80\x94 ok \xe2\x82\xac");
+	EXPECT_STREQ(prix.text.String(), "prix 5 EUR - ok EUR");
+	EXPECT_EQ(prix.replaced, 3);
+	EXPECT_STREQ(prix.changes.String(), "\xe2\x82\xac \xe2\x86\x92 EUR, \xe2\x80\x94 \xe2\x86\x92 -");
+	samba_fitting cout = samba_fit("\xc3\x87" "a co\xc3\xbbte cher");
+	EXPECT_STREQ(cout.text.String(), "\xc3\x87" "a co\xc3\xbbte cher");
+	EXPECT_EQ(cout.replaced, 0);
+	EXPECT_STREQ(cout.changes.String(), "");
+	// The dotless i is where 858 has the euro: it would read as one there.
+	EXPECT_STREQ(samba_fit("\xc4\xb1").text.String(), "i");
+}
+
+TEST(SambaSplit, LongTextsGoInMarkedPartsCutAtLineAndWordEnds)
+{
+	EXPECT_EQ(samba_split("short").size(), 1u);
+	EXPECT_STREQ(samba_split("short")[0].String(), "short");
+
+	// 3,500 bytes of words on lines, with accented letters: three parts.
+	std::string text;
+	for (int i = 0; text.size() < 3500; i++)
+		text += (i % 9 == 8 ? "line\xc3\xa9\n" : "word" + std::to_string(i) + " ");
+	std::vector<BString> parts = samba_split(text.c_str());
+	ASSERT_EQ(parts.size(), 3u);
+	std::string joined;
+	for (size_t i = 0; i < parts.size(); i++) {
+		std::string part = parts[i].String();
+		std::string mark = "(" + std::to_string(i + 1) + "/3) ";
+		ASSERT_EQ(part.substr(0, mark.size()), mark);
+		// Code page bytes: one a character, two a line end.
+		int32 cost = 0;
+		for (unsigned char c : part)
+			cost += (c & 0xc0) == 0x80 ? 0 : c == '\n' ? 2 : 1;
+		EXPECT_LE(cost, kWinPopupBytes);
+		if (i + 1 < parts.size())
+			EXPECT_GT(cost, kWinPopupBytes - 40) << "cut far before the end";
+		std::string body = part.substr(mark.size());
+		joined += body + (i + 1 < parts.size() ? "\x01" : "");
+	}
+	// Each cut is at a blank or a line end, and only that is gone.
+	std::string rebuilt;
+	for (char c : joined) {
+		if (c == '\x01')
+			EXPECT_TRUE(text[rebuilt.size()] == ' ' || text[rebuilt.size()] == '\n');
+		rebuilt += c != '\x01' ? c : text[rebuilt.size()];
+	}
+	EXPECT_EQ(rebuilt, text);
+
+	// One word longer than a message is cut between characters.
+	std::string word;
+	while (word.size() < 4000)
+		word += "\xc3\xa9";
+	parts = samba_split(word.c_str());
+	ASSERT_EQ(parts.size(), 2u);
+	std::string second = parts[1].String();
+	EXPECT_EQ(second.substr(0, 6), "(2/2) ");
+	EXPECT_EQ((unsigned char)second[6], 0xc3);
+	EXPECT_EQ(std::string(parts[0].String()).size() - 6 + second.size() - 6, word.size());
+}
+
+TEST(SambaAlert, SeveralRecipientsShareOneAlertOneRecipientKeepsItsOwn)
+{
+	const std::string prompt = "Type your message, ending it with a Control-D\n";
+	samba_result alpha{"alpha", SAMBA_SENT, reply_of(prompt)};
+	samba_result beta{"beta", SAMBA_SENT, reply_of(prompt)};
+	samba_result nobody{"nosuchhost", SAMBA_UNKNOWN_HOST,
+		reply_of("Connection to nosuchhost failed. Error NT_STATUS_NOT_FOUND\n", "", 1)};
+	samba_result odd{"odd", SAMBA_OTHER, reply_of(prompt, "\nsomething broke\nmore\n", 1)};
+
+	samba_alert alert = samba_alert_for_all({alpha});
+	EXPECT_STREQ(alert.title.String(), "Pingbox");
+	EXPECT_STREQ(alert.text.String(), "\n\nMessage succesfully sent.");
+
+	alert = samba_alert_for_all({alpha, beta});
+	EXPECT_STREQ(alert.title.String(), "Pingbox");
+	EXPECT_STREQ(alert.button.String(), "ok");
+	EXPECT_STREQ(alert.text.String(),
+		"\n\nalpha: Message succesfully sent.\nbeta: Message succesfully sent.");
+
+	alert = samba_alert_for_all({alpha, nobody, odd}, "\xe2\x82\xac \xe2\x86\x92 EUR", 3);
+	EXPECT_STREQ(alert.title.String(), "error");
+	EXPECT_STREQ(alert.button.String(), "oki");
+	EXPECT_STREQ(alert.text.String(),
+		"\n\nalpha: Message succesfully sent.\nUnknown host : nosuchhost\n"
+		"odd: something broke\n\nSent as 3 messages.\n\n"
+		"The WinPopup code page lacks some characters; sent as: \xe2\x82\xac \xe2\x86\x92 EUR");
+}
+
+TEST_F(StandInAlerts, EachRecipientGetsEveryPartAndTheAlertNamesThemAll)
+{
+	const std::string prompt = "Type your message, ending it with a Control-D\n";
+	write_file(File("reply.alpha"), prompt);
+	write_file(File("reply.beta"), prompt);
+	Answer("Connection to nosuchhost failed. Error NT_STATUS_NOT_FOUND\n", "", 1);
+	std::string text;
+	while (text.size() < 3500)
+		text += "more words ";
+	samba_post("alpha, beta nosuchhost", text.c_str(), "alice");
+	ShownAlert alert = take_samba_alert("samba_post_several");
+	EXPECT_EQ(alert.title, "error");
+	EXPECT_EQ(alert.text,
+		"\n\nalpha: Message succesfully sent.\nbeta: Message succesfully sent.\n"
+		"Unknown host : nosuchhost\n\nSent as 3 messages.");
+
+	// Parts in order to each; an unknown host is not tried again.
+	std::istringstream calls(read_file(File("calls")));
+	std::vector<std::string> order;
+	for (std::string line; std::getline(calls, line);)
+		order.push_back(line.substr(0, line.find(':')) + line.substr(line.find(':') + 1, 6));
+	EXPECT_EQ(order, (std::vector<std::string>{"alpha(1/3) ", "alpha(2/3) ", "alpha(3/3) ",
+		"beta(1/3) ", "beta(2/3) ", "beta(3/3) ", "nosuchhost(1/3) "}));
 }

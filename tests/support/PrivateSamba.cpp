@@ -21,21 +21,25 @@ script()
 
 } // namespace
 
-PrivateSamba::PrivateSamba(const char* name)
+PrivateSamba::PrivateSamba(const char* name, const char* address, const char* workgroup,
+	const char* browse)
 	:
 	fDir("murmelo-samba"),
-	fName(name)
+	fName(name),
+	fAddress(address)
 {
 	// Another run's server may still hold the port for a while; messages
 	// sent to it would be lost.
-	for (int i = 0; i < 600 && PortTaken(); i++)
+	for (int i = 0; i < 600 && PortTaken(address); i++)
 		usleep(100000);
-	if (PortTaken()) {
-		fOutput = "something else listens on 127.0.0.1:139";
+	if (PortTaken(address)) {
+		fOutput = "something else listens on " + fAddress + ":139";
 		return;
 	}
 	ProcessResult started = run_process({script(), "start", fDir.Path(),
-		std::string(MURMELO_TREE) + "/daemon/Murmelod", fName});
+		std::string(MURMELO_TREE) + "/daemon/Murmelod", fName}, "",
+		{"MURMELO_SAMBA_ADDRESS=" + fAddress, std::string("MURMELO_SAMBA_WORKGROUP=") + workgroup,
+			std::string("MURMELO_SAMBA_BROWSE=") + browse});
 	fStarted = started.status == 0;
 	fOutput = started.output;
 }
@@ -48,7 +52,7 @@ PrivateSamba::~PrivateSamba()
 ProcessResult
 PrivateSamba::Send(const std::string& sender, const std::string& text) const
 {
-	return run_process({"smbclient", "-M", fName, "-I", "127.0.0.1", "-U", sender, "-N"}, text);
+	return run_process({"smbclient", "-M", fName, "-I", fAddress, "-U", sender, "-N"}, text);
 }
 
 std::vector<Tliste>
@@ -69,21 +73,21 @@ PrivateSamba::Clear() const
 }
 
 bool
-PrivateSamba::PortTaken()
+PrivateSamba::PortTaken(const char* host)
 {
 	int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
 	struct sockaddr_in address = {};
 	address.sin_family = AF_INET;
 	address.sin_port = htons(139);
-	address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+	inet_pton(AF_INET, host, &address.sin_addr);
 	bool taken = connect(fd, (struct sockaddr*)&address, sizeof(address)) == 0;
 	close(fd);
 	return taken;
 }
 
-LmhostsLine::LmhostsLine(const std::string& name)
+LmhostsLine::LmhostsLine(const std::string& name, const std::string& address)
 	:
-	fLine("127.0.0.1 " + name)
+	fLine(address + " " + name)
 {
 	fCreated = access(kLmhosts, F_OK) != 0;
 	std::string text = read_file(kLmhosts);

@@ -16,6 +16,8 @@
 #include <Button.h>
 #include <CheckBox.h>
 #include <FindDirectory.h>
+#include <Menu.h>
+#include <MenuItem.h>
 #include <Path.h>
 #include <ScrollView.h>
 #include <TextControl.h>
@@ -152,11 +154,11 @@ TEST_F(SendoloWindow, FormHasEveryControlAsGiven)
 			EXPECT_NE(scroll->ScrollBar(B_HORIZONTAL), nullptr);
 			EXPECT_NE(scroll->ScrollBar(B_VERTICAL), nullptr);
 
-			// Added in the order of the table.
+			// Added in the order of the table, then the machines button.
 			const char* order[] = {"Mon_Boutton", "MonTextControl", "Destinataire", "MAIL mode",
-				"BitmapView", "scroll_Text"};
-			ASSERT_EQ(view->CountChildren(), 6);
-			for (int32 i = 0; i < 6; i++)
+				"BitmapView", "scroll_Text", "machines"};
+			ASSERT_EQ(view->CountChildren(), 7);
+			for (int32 i = 0; i < 7; i++)
 				EXPECT_STREQ(view->ChildAt(i)->Name(), order[i]);
 		});
 		EXPECT_TRUE(BTest::WriteWindowPNG(window,
@@ -282,6 +284,43 @@ TEST_F(SendoloWindow, EmptyMessageIsRefusedWithAnAlertAndClosingEndsTheProgram)
 	});
 	EXPECT_EQ(count_lines(fOutput, "popup"), 0) << fOutput;
 	EXPECT_EQ(count_lines(fOutput, "mail send"), 0) << fOutput;
+}
+
+// No network is asked: a workgroup name no NetBIOS name can hold is refused
+// before any tool runs. The menu still opens and says why it is empty, and
+// the button works again.
+TEST_F(SendoloWindow, MachinesMenuSaysWhyItHasNoMachine)
+{
+	Run([] {
+		murmelo_settings settings;
+		settings.group = "no|such group";
+		ASSERT_EQ(save_murmelo_settings(settings), B_OK);
+		SendoloProgram program;
+		BWindow* window = program.Window();
+		BButton* button = dynamic_cast<BButton*>(BTest::FindView(window, "machines"));
+		ASSERT_NE(button, nullptr);
+		for (int round = 0; round < 2; round++) {
+			ASSERT_EQ(BTest::Click(button, BPoint(8, 8)), B_OK);
+			BWindow* menuWindow = BTest::WaitForWindow("machines");
+			ASSERT_NE(menuWindow, nullptr);
+			BTest::Sync(menuWindow);
+			BMenu* menu = dynamic_cast<BMenu*>(BTest::FindView(menuWindow, "machines"));
+			ASSERT_NE(menu, nullptr);
+			BTest::Locked(menuWindow, [&] {
+				ASSERT_EQ(menu->CountItems(), 1);
+				EXPECT_STREQ(menu->ItemAt(0)->Label(), "no workgroup name to look for");
+				EXPECT_FALSE(menu->ItemAt(0)->IsEnabled());
+			});
+			ASSERT_EQ(BTest::PressKey(menuWindow, "\x1b"), B_OK);
+			ASSERT_TRUE(BTest::WaitFor([] { return BTest::WaitForWindow("machines", 0) == NULL; }));
+			BTest::Locked(window, [&] {
+				EXPECT_TRUE(button->IsEnabled());
+				EXPECT_STREQ(program.Destination()->Text(), "MyFriend");
+			});
+		}
+		ASSERT_EQ(BTest::CloseWindow(window), B_OK);
+		EXPECT_TRUE(program.WaitForEnd(5000000));
+	});
 }
 
 TEST_F(SendoloWindow, InstalledProgramWaitsForItsUserWithOrWithoutArguments)
