@@ -71,3 +71,15 @@ function(murmelo_export_kits target)
 	endforeach()
 	set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
 endfunction()
+
+# Adds, in name order, every folder here that has a CMakeLists.txt and is not
+# named in MURMELO_EXCLUDE: a new program or test group needs no line above.
+function(murmelo_add_subfolders)
+	file(GLOB children RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+	list(SORT children)
+	foreach(child ${children})
+		if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt" AND NOT child IN_LIST MURMELO_EXCLUDE)
+			add_subdirectory(${child})
+		endif()
+	endforeach()
+endfunction()

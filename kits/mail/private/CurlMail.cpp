@@ -240,6 +240,30 @@ imap_quoted(const BString& text)
 	return quoted + "\"";
 }
 
+// curl connects and logs in, then hands the connection over: its own
+// fetches lose or cut mails.
+status_t
+log_in(const BMailAccount& account, const char* scheme, CURL** _curl, BString* error)
+{
+	char errorBuffer[CURL_ERROR_SIZE];
+	CURL* curl = new_handle(account, scheme, errorBuffer);
+	if (curl == NULL) {
+		*error = "libcurl could not start";
+		return B_NO_MEMORY;
+	}
+	curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
+	CURLcode code = curl_easy_perform(curl);
+	if (code != CURLE_OK) {
+		*error = describe(account, code, errorBuffer);
+		curl_easy_cleanup(curl);
+		return status_for(code);
+	}
+	// The buffer ends with this call.
+	curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, NULL);
+	*_curl = curl;
+	return B_OK;
+}
+
 // The number after word in line ("UID 5"), or 0.
 uint64
 number_after(const std::string& line, const char* word)
@@ -255,20 +279,10 @@ number_after(const std::string& line, const char* word)
 status_t
 fetch_imap(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString* error)
 {
-	char errorBuffer[CURL_ERROR_SIZE];
-	CURL* curl = new_handle(account, "imap", errorBuffer);
-	if (curl == NULL) {
-		*error = "libcurl could not start";
-		return B_NO_MEMORY;
-	}
-	// curl connects and logs in, then hands the connection over.
-	curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
-	CURLcode code = curl_easy_perform(curl);
-	if (code != CURLE_OK) {
-		*error = describe(account, code, errorBuffer);
-		curl_easy_cleanup(curl);
-		return status_for(code);
-	}
+	CURL* curl;
+	status_t loggedIn = log_in(account, "imap", &curl, error);
+	if (loggedIn != B_OK)
+		return loggedIn;
 
 	MailLink link(curl);
 	BString where = BString(account.host) << ":" << account.port << ": ";
@@ -381,21 +395,12 @@ pop3_command(MailLink& link, const std::string& command, std::string* status)
 status_t
 fetch_pop3(const BMailAccount& account, BMailInbox& inbox, int32* filed, BString* error)
 {
-	char errorBuffer[CURL_ERROR_SIZE];
-	CURL* curl = new_handle(account, "pop3", errorBuffer);
-	if (curl == NULL) {
-		*error = "libcurl could not start";
-		return B_NO_MEMORY;
-	}
 	// As for IMAP: curl logs in, we read. Its own RETR takes a connection
 	// closed in the middle of a mail for the mail's end.
-	curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
-	CURLcode code = curl_easy_perform(curl);
-	if (code != CURLE_OK) {
-		*error = describe(account, code, errorBuffer);
-		curl_easy_cleanup(curl);
-		return status_for(code);
-	}
+	CURL* curl;
+	status_t loggedIn = log_in(account, "pop3", &curl, error);
+	if (loggedIn != B_OK)
+		return loggedIn;
 	MailLink link(curl);
 	BString where = BString(account.host) << ":" << account.port << ": ";
 	std::string status, listing;
