@@ -106,6 +106,26 @@ struct CachedList {
 };
 
 BLocker sCacheLock("browse list cache");
+
+// A tool's output a line at a time, without line ends.
+std::vector<BString>
+output_lines(const char* output)
+{
+	std::vector<BString> lines;
+	BString all(output);
+	int32 start = 0;
+	while (start < all.Length()) {
+		int32 end = all.FindFirst('\n', start);
+		if (end < 0)
+			end = all.Length();
+		BString line;
+		all.CopyInto(line, start, end - start);
+		line.RemoveAll("\r");
+		lines.push_back(line);
+		start = end + 1;
+	}
+	return lines;
+}
 std::map<BString, CachedList> sCache;
 
 } // namespace
@@ -115,16 +135,7 @@ std::vector<BString>
 browse_parse_servers(const char* output)
 {
 	std::vector<BString> servers;
-	BString all(output);
-	int32 start = 0;
-	while (start < all.Length()) {
-		int32 end = all.FindFirst('\n', start);
-		if (end < 0)
-			end = all.Length();
-		BString line;
-		all.CopyInto(line, start, end - start);
-		start = end + 1;
-		line.RemoveAll("\r");
+	for (BString& line : output_lines(output)) {
 		if (line.FindFirst("Server|") != 0)
 			continue;
 		int32 bar = line.FindFirst('|', 7);
@@ -146,15 +157,7 @@ BString
 browse_parse_master(const char* output)
 {
 	// "127.0.0.2 PROBEGRP<1d>"
-	BString all(output);
-	int32 start = 0;
-	while (start < all.Length()) {
-		int32 end = all.FindFirst('\n', start);
-		if (end < 0)
-			end = all.Length();
-		BString line;
-		all.CopyInto(line, start, end - start);
-		start = end + 1;
+	for (BString& line : output_lines(output)) {
 		if (line.FindFirst("<1d>") < 0)
 			continue;
 		int32 blank = line.FindFirst(' ');
