@@ -240,6 +240,11 @@ BWindow::Show()
 {
 	if (!Lock())
 		return;
+	// Running before the first frame is asked for, so that the loop is sent
+	// a message to draw it: a window never activated (a menu opened from a
+	// click in another process) may get no other message until input comes.
+	bool run = !fRunning;
+	fRunning = true;
 	fShowLevel--;
 	if (fShowLevel == 0) {
 		DisplayServer* server = DisplayServer::Default();
@@ -249,8 +254,6 @@ BWindow::Show()
 		server->SetVisible(_ServerWindow()->id, true);
 		_Invalidate(BRegion(Bounds()));
 	}
-	bool run = !fRunning;
-	fRunning = true;
 	Unlock();
 	if (run)
 		Run();

@@ -488,6 +488,34 @@ TEST_F(MenuTest, GoWaitsForTheChoiceOrAnswersAtOnceAndDelivers)
 	EXPECT_EQ(Received(window)[1], (uint32)'gren');
 }
 
+TEST_F(MenuTest, APopUpOpenedWithoutInputDrawsItsItemsOnItsOwn)
+{
+	// As from a tray click: the press went to another process, so nothing
+	// reaches the menu's window after it opens. Not synced: that would draw.
+	BPopUpMenu* popup = new BPopUpMenu("unprompted");
+	popup->AddItem(new BMenuItem("Only label", new BMessage('only')));
+	popup->SetAsyncAutoDestruct(true);
+	EXPECT_EQ(popup->Go(BPoint(120, 120), false, true, true), nullptr);
+	BWindow* open = BTest::WaitForWindow("unprompted");
+	ASSERT_NE(open, nullptr);
+	BRect item;
+	BTest::Locked(open, [&] { item = popup->ItemAt(0)->Frame(); });
+	auto labelPixels = [&] {
+		int dark = 0;
+		for (float y = item.top; y <= item.bottom; y++) {
+			for (float x = item.left; x <= item.right; x++) {
+				rgb_color c = BTest::PixelAt(open, BPoint(x, y));
+				if (c.alpha != 0 && c.red < 80 && c.green < 80 && c.blue < 80)
+					dark++;
+			}
+		}
+		return dark;
+	};
+	EXPECT_TRUE(BTest::WaitFor([&] { return labelPixels() > 10; })) << "the item's label";
+	Click(ItemPoint(open, popup->ItemAt(0)));
+	EXPECT_TRUE(MenuClosed("unprompted"));
+}
+
 TEST_F(MenuTest, AMenuOpenedNearTheScreensEdgeStaysOnTheScreen)
 {
 	MenuOwner* window = new MenuOwner("corner owner");
