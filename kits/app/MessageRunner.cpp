@@ -1,5 +1,7 @@
 #include <MessageRunner.h>
 
+#include <Application.h>
+
 #include <Errors.h>
 
 #include <algorithm>
@@ -172,9 +174,7 @@ private:
 		std::vector<int32> gone;
 		for (auto& [id, runner] : due) {
 			BMessage copy(runner->message);
-			status_t status = runner->replyTo.IsValid()
-				? runner->target.SendMessage(&copy, runner->replyTo, 0)
-				: runner->target.SendMessage(&copy, (BHandler*)NULL, 0);
+			status_t status = runner->target.SendMessage(&copy, runner->replyTo, 0);
 			// A target that is gone never comes back; a full queue only
 			// misses this one.
 			if (status != B_OK && status != B_WOULD_BLOCK && status != B_TIMED_OUT)
@@ -220,7 +220,9 @@ start_runner(const BMessenger& target, const BMessage* message, bigtime_t interv
 	Runner runner;
 	runner.target = target;
 	runner.message = *message;
-	runner.replyTo = replyTo;
+	// Replies go to the application, taken now: the clock's thread must not
+	// read be_app while the application may be ending.
+	runner.replyTo = replyTo.IsValid() ? replyTo : be_app_messenger;
 	runner.interval = interval;
 	runner.count = count;
 	return RunnerClock::Default().Add(runner);

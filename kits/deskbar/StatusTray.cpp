@@ -22,9 +22,11 @@ BStatusTray::BStatusTray(BWindow* window)
 			if (signal.arguments.size() < 3 || !signal.arguments[0].IsText()
 				|| strcmp(signal.arguments[0].Text(), StatusNotifierItem::WatcherName()) != 0)
 				return;
+			// Sent from the bus's thread with no reply address: the default
+			// one reads be_app, which may be ending meanwhile.
 			BMessage message(B_TRAY_AVAILABILITY_CHANGED);
 			message.AddBool("available", signal.arguments[2].Text()[0] != '\0');
-			target.SendMessage(&message);
+			target.SendMessage(&message, BMessenger());
 		});
 }
 
@@ -51,7 +53,7 @@ BStatusTray::AddIcon(int32 id, const char* name)
 			message.AddInt32("id", id);
 			message.AddString("action", action);
 			message.AddPoint("where", BPoint(x, y));
-			target.SendMessage(&message);
+			target.SendMessage(&message, BMessenger());
 		});
 	status_t status = item->Publish();
 	fItems[id] = std::move(item);

@@ -112,7 +112,7 @@ on_notification_signal(const BusSignal& signal)
 		target = found->target;
 		message = found->message;
 	}
-	target.SendMessage(&message);
+	target.SendMessage(&message, BMessenger());
 }
 
 // Watches the service's signals once per process, before the first
@@ -356,7 +356,7 @@ BNotification::Send(bigtime_t timeout)
 	}
 	if (clickedAlready) {
 		BMessage message(fClickMessage);
-		fClickTarget.SendMessage(&message);
+		fClickTarget.SendMessage(&message, BMessenger());
 	}
 	return B_OK;
 }

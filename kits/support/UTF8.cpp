@@ -6,6 +6,8 @@
 #include <iconv.h>
 #include <string.h>
 
+#include <mutex>
+
 namespace {
 
 const char* const kCharsets[] = {
@@ -24,14 +26,24 @@ charset_of(uint32 encoding)
 	return kCharsets[encoding];
 }
 
+// Opening and closing load and unload the code page's module; the loader's
+// own lock is invisible to ThreadSanitizer, so ours orders them for it.
+std::mutex sModuleLock;
+
 // Closes its converter however the conversion ends.
 struct Converter {
 	iconv_t handle;
-	Converter(const char* to, const char* from) : handle(iconv_open(to, from)) {}
+	Converter(const char* to, const char* from)
+	{
+		std::lock_guard<std::mutex> guard(sModuleLock);
+		handle = iconv_open(to, from);
+	}
 	~Converter()
 	{
-		if (Valid())
+		if (Valid()) {
+			std::lock_guard<std::mutex> guard(sModuleLock);
 			iconv_close(handle);
+		}
 	}
 	bool Valid() const { return handle != (iconv_t)-1; }
 };
